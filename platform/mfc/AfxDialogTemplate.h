@@ -30,7 +30,7 @@ struct AfxDialogTemplate {
     DWORD exStyle;
     const char* fontName;
     int pointSize;
-    int x, y, cx, cy;  // dialog units
+    int x, y, cx, cy;                              // dialog units
     std::span<const AfxControlTemplate> controls;  // resource order
 };
 
@@ -58,4 +58,12 @@ struct AfxResourceTable {
 };
 
 void AfxSetResourceTable(const AfxResourceTable& table);
+// Lookups search the registered table, then tables added for tests; nullptr when absent.
 const AfxDialogTemplate* AfxFindDialogTemplate(UINT id);
+const char* AfxFindStringResource(UINT id);
+const AfxIconResource* AfxFindIconResource(UINT id);
+const char* AfxGetVersionString(const char* key);
+
+// Extra resources (dialog templates for test dialogs, strings, icons) searched after the
+// registered table. The table and what it points to must outlive every lookup.
+void AfxAddResourcesForTest(const AfxResourceTable& table);

@@ -15,11 +15,11 @@ namespace afxtest {
 struct MessageBoxRecord {
     std::string text;
     std::string caption;
-    UINT type = 0;             // MB_* flags as passed
+    UINT type = 0;                     // MB_* flags as passed
     std::vector<std::string> buttons;  // button texts of the real box, left to right
     const CWnd* owner = nullptr;
-    int waitCursorDepth = 0;   // begins not yet ended when the box came up
-    int result = 0;            // what MessageBox returned
+    int waitCursorDepth = 0;  // begins not yet ended when the box came up
+    int result = 0;           // what MessageBox returned
 };
 
 // Test mode: modal loops run queued scripts, message boxes take queued replies.
@@ -28,6 +28,8 @@ void Enable();
 // Runs script inside the next DoModal, after OnInitDialog, with the window shown.
 // A script that leaves the dialog open has it ended through OnCancel.
 void OnNextModal(std::function<void(CDialog&)> script);
+// DoModal calls that found no script and were ended at once through OnCancel.
+int UnscriptedModals();
 
 // Replies for the next message boxes, in order. With none queued, a box with only
 // an OK button answers IDOK; any other box answers IDCANCEL and counts as unscripted.
@@ -52,6 +54,23 @@ std::string WindowCaption(CWnd& dialog);
 // The dialog's controls by id (-1 for static controls), in creation order.
 std::vector<std::pair<int, QWidget*>> Controls(CWnd& dialog);
 QWidget* Window(CWnd& dialog);
+
+// The system menu as it would open now (window entries, then what the program appended).
+struct SystemMenuEntry {
+    std::string text;  // with its '&' mnemonic; empty for a separator
+    UINT id = 0;       // the command sent to OnSysCommand
+    bool enabled = true;
+    bool separator = false;
+};
+std::vector<SystemMenuEntry> SystemMenu(CWnd& dialog);
+// Chooses an entry by its text, as a user would from the opened menu.
+void ChooseSystemMenuEntry(CWnd& dialog, const std::string& text);
+// Alt+Space or a right-click on the background opens the menu; in test mode the opening is
+// counted and the next queued choice (if any) is taken instead of waiting for the user.
+void QueueSystemMenuChoice(const std::string& text);
+int SystemMenuOpenings();
+// Sends a right-click (context-menu request) at a point of the dialog's client area.
+void RightClick(CWnd& dialog, int x, int y);
 
 int WaitCursorDepth();
 bool WaitCursorShown();  // the application's override cursor is the wait cursor

@@ -13,6 +13,7 @@ using UINT_PTR = std::uintptr_t;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
+using INT_PTR = std::intptr_t;
 using LPCTSTR = const char*;
 using LPTSTR = char*;
 using LPCSTR = const char*;
@@ -31,6 +32,26 @@ struct AfxDeviceContextHandle;
 using HICON = AfxIconHandle*;
 using HCURSOR = AfxIconHandle*;
 using HDC = AfxDeviceContextHandle*;
+struct AfxWindowHandle;
+using HWND = AfxWindowHandle*;
+
+struct RECT {
+    LONG left, top, right, bottom;
+};
+using LPRECT = RECT*;
+using LPCRECT = const RECT*;
+
+struct POINT {
+    LONG x, y;
+};
+
+struct SIZE {
+    LONG cx, cy;
+};
+
+// Markers the framework's declarations carry; they expand to nothing.
+#define afx_msg
+#define PASCAL
 
 // Dialog command identifiers and message-box results.
 constexpr int IDOK = 1;
@@ -51,6 +72,10 @@ constexpr UINT MB_ICONHAND = 0x0010;
 constexpr UINT MB_ICONQUESTION = 0x0020;
 constexpr UINT MB_ICONEXCLAMATION = 0x0030;
 constexpr UINT MB_ICONASTERISK = 0x0040;
+constexpr UINT MB_ICONSTOP = MB_ICONHAND;
+constexpr UINT MB_ICONERROR = MB_ICONHAND;
+constexpr UINT MB_ICONWARNING = MB_ICONEXCLAMATION;
+constexpr UINT MB_ICONINFORMATION = MB_ICONASTERISK;
 constexpr UINT MB_TYPEMASK = 0x000F;
 constexpr UINT MB_ICONMASK = 0x00F0;
 
@@ -67,6 +92,7 @@ constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT BN_CLICKED = 0;
+constexpr UINT CN_COMMAND = 0;
 
 // System commands.
 constexpr UINT SC_SIZE = 0xF000;
@@ -100,6 +126,8 @@ constexpr DWORD WS_VSCROLL = 0x00200000;
 constexpr DWORD WS_SYSMENU = 0x00080000;
 constexpr DWORD WS_GROUP = 0x00020000;
 constexpr DWORD WS_TABSTOP = 0x00010000;
+constexpr DWORD WS_MINIMIZEBOX = 0x00020000;  // on a window with a caption
+constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;  // on a window with a caption
 constexpr DWORD WS_CHILD = 0x40000000;
 constexpr DWORD WS_EX_APPWINDOW = 0x00040000;
 constexpr DWORD DS_MODALFRAME = 0x0080;
@@ -126,5 +154,15 @@ constexpr UINT ID_HELP = 0xE146;
 // The string resource that names the application.
 constexpr UINT AFX_IDS_APP_TITLE = 0xE000;
 
-inline WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
-inline WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
+// What _mbscmp answers for a null argument.
+constexpr int _NLSCMPERROR = 2147483647;
+
+inline WORD LOWORD(std::uintptr_t v) {
+    return static_cast<WORD>(v & 0xFFFF);
+}
+inline WORD HIWORD(std::uintptr_t v) {
+    return static_cast<WORD>((v >> 16) & 0xFFFF);
+}
+inline WPARAM MAKEWPARAM(WORD low, WORD high) {
+    return static_cast<WPARAM>(low) | (static_cast<WPARAM>(high) << 16);
+}

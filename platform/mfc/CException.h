@@ -1,0 +1,10 @@
+// Base of the framework's exceptions.
+#pragma once
+
+#include "CObject.h"
+
+class CException : public CObject {
+  public:
+    CException() = default;
+    CException(const CException&) : CObject() {}
+};
