@@ -1,0 +1,10 @@
+// The program's entry: register the resources and hand over to the framework.
+#include "PartwiseApp.h"
+#include "PartwiseResources.h"
+
+PartwiseApp theApp;
+
+int main(int argc, char** argv) {
+    AfxSetResourceTable(PartwiseResources());
+    return AfxWinMain(argc, argv);
+}

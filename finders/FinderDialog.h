@@ -1,0 +1,98 @@
+// What the four finder dialogs share: the design context, the two lists, the colour
+// choice, opening and closing, Highlight, and the pieces Get and Where Used are built from.
+#pragma once
+
+#include <string_view>
+
+#include "Dbx32.h"
+#include "DesignRecords.h"
+#include "OpenDesign.h"
+#include "ScopedWaitCursor.h"
+#include "afxwin.h"
+
+class FinderDialog : public CDialog {
+public:
+    FinderDialog(UINT templateId, CWnd* parent);
+
+    // Colour code sent to the design tool for a radio-group position (RED, WHITE, BLUE,
+    // CYAN, YELLOW); a position outside the group gives CYAN, the colour a dialog opens with.
+    static int ColourCode(int colourIndex);
+
+    // Highlights the component selected in the where-used list in the chosen colour.
+    afx_msg void OnHighlight();
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnCancel() override;
+
+    // Adds 1 to a count and shows it at once.
+    void Count(int& count, CString& countText);
+
+    // Whether an entry of the list equals the text: entries read back first to last.
+    static bool ListHasEntry(const CListBox& list, const CString& text);
+    // Adds the text at its sorted place unless an equal entry exists; true when added.
+    static bool AddIfAbsent(CListBox& list, const CString& text);
+    // The selected entry's text; empty when nothing is selected.
+    static CString SelectedText(const CListBox& list);
+    static CString ToText(std::string_view text);
+    static bool SameText(const CString& a, const CString& b);
+
+    // Get: walks every component with the wait cursor up for each one's turn.
+    template <class VisitComponent>
+    void WalkComponents(VisitComponent visit);
+
+    // Where Used: asks for the selected value and, on Yes, lists the components having an
+    // item (pad or attribute) that matches it, counting every component searched.
+    template <class FirstItem, class NextItem, class ItemMatches>
+    void WhereUsed(const char* pleaseSelect, const char* doneMessage, int& searchedCount,
+                   CString& searchedText, FirstItem firstItem, NextItem nextItem,
+                   ItemMatches itemMatches);
+
+    DesignContext m_designContext;
+    CListBox m_whereUsedList;
+    CButton m_getButton;
+    CListBox m_valueList;
+    int m_colourIndex = -1;
+
+private:
+    // Shows the confirmation for Where Used; true when answered Yes.
+    bool ConfirmWhereUsed(const char* pleaseSelect, CString& selected);
+};
+
+template <class VisitComponent>
+void FinderDialog::WalkComponents(VisitComponent visit) {
+    ComponentRecord component;
+    for (int status = TGetFirstComponent(&m_designContext, &component); status == 0;) {
+        ScopedWaitCursor wait;
+        visit(component);
+        status = TGetNextComponent(&m_designContext, &component);
+    }
+}
+
+template <class FirstItem, class NextItem, class ItemMatches>
+void FinderDialog::WhereUsed(const char* pleaseSelect, const char* doneMessage,
+                             int& searchedCount, CString& searchedText, FirstItem firstItem,
+                             NextItem nextItem, ItemMatches itemMatches) {
+    CString selected;
+    if (!ConfirmWhereUsed(pleaseSelect, selected)) return;
+
+    m_whereUsedList.ResetContent();
+    searchedCount = 0;
+    OpenDesign design(m_designContext);
+    ComponentRecord component;
+    TGetFirstComponent(&m_designContext, &component);
+    ScopedWaitCursor outerWait;
+    for (int status = TGetFirstComponent(&m_designContext, &component); status == 0;) {
+        Count(searchedCount, searchedText);
+        int itemStatus = firstItem(component);
+        ScopedWaitCursor componentWait;
+        while (itemStatus == 0) {
+            if (itemMatches(selected) && AddIfAbsent(m_whereUsedList, ToText(designdb::RefDes(component))))
+                break;
+            itemStatus = nextItem();
+        }
+        status = TGetNextComponent(&m_designContext, &component);
+    }
+    design.Close();
+    MessageBox(doneMessage, nullptr, MB_OK);
+}

@@ -1,0 +1,7 @@
+#include "ScopedWaitCursor.h"
+
+#include "afxwin.h"
+
+ScopedWaitCursor::ScopedWaitCursor() { AfxGetApp()->BeginWaitCursor(); }
+
+ScopedWaitCursor::~ScopedWaitCursor() { AfxGetApp()->EndWaitCursor(); }

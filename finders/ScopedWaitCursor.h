@@ -1,0 +1,10 @@
+// The application's wait cursor for the length of a scope; scopes nest.
+#pragma once
+
+class ScopedWaitCursor {
+public:
+    ScopedWaitCursor();
+    ~ScopedWaitCursor();
+    ScopedWaitCursor(const ScopedWaitCursor&) = delete;
+    ScopedWaitCursor& operator=(const ScopedWaitCursor&) = delete;
+};

@@ -1,0 +1,6 @@
+// The executable's resources: dialog templates, strings, icon and version block.
+#pragma once
+
+#include "AfxDialogTemplate.h"
+
+const AfxResourceTable& PartwiseResources();
