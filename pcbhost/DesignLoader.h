@@ -1,0 +1,17 @@
+// Loads a design file, choosing the reader by extension: .json (the project's own format) or
+// .kicad_pcb (a KiCad board, when pcbhost is built with the KiCad reader).
+#pragma once
+
+#include <string>
+
+#include "Design.h"
+#include "ReadError.h"
+
+namespace pcbhost {
+
+class DesignLoader {
+  public:
+    static bool Load(const std::string& path, Design& out, ReadError& error);
+};
+
+}  // namespace pcbhost

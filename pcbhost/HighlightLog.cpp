@@ -1,0 +1,33 @@
+#include "HighlightLog.h"
+
+namespace pcbhost {
+
+std::string HighlightLog::ColourName(int colour) {
+    switch (colour) {
+        case 10:
+            return "RED";
+        case 16:
+            return "WHITE";
+        case 13:
+            return "BLUE";
+        case 15:
+            return "CYAN";
+        case 12:
+            return "YELLOW";
+        default:
+            return std::to_string(colour);
+    }
+}
+
+std::string HighlightLog::Line(const std::string& refDes, int colour) {
+    return "highlight " + refDes + " " + ColourName(colour);
+}
+
+void HighlightLog::Print(const std::string& refDes, int colour) {
+    const std::string line = Line(refDes, colour) + "\n";
+    std::lock_guard lock(mutex_);
+    std::fputs(line.c_str(), out_);
+    std::fflush(out_);
+}
+
+}  // namespace pcbhost

@@ -1,0 +1,34 @@
+// The process-wide table of open designs. A design context refers to an entry by a handle that
+// is never reused, so a context that was closed, copied or left over finds nothing.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+#include "SnapshotReader.h"
+
+namespace dbx {
+
+struct OpenDesign {
+    Snapshot snapshot;
+    std::string socketPath;  // where highlight requests go
+};
+
+class OpenDesignTable {
+  public:
+    static OpenDesignTable& Instance();
+
+    uint32_t Add(std::shared_ptr<const OpenDesign> design);  // never returns 0
+    std::shared_ptr<const OpenDesign> Find(uint32_t handle) const;
+    bool Remove(uint32_t handle);
+
+  private:
+    mutable std::mutex mutex_;
+    uint32_t lastHandle_ = 0;
+    std::unordered_map<uint32_t, std::shared_ptr<const OpenDesign>> designs_;
+};
+
+}  // namespace dbx

@@ -1,0 +1,96 @@
+#include "SnapshotReader.h"
+
+#include "DbxProtocol.h"
+
+namespace dbx {
+namespace {
+
+class Cursor {
+  public:
+    Cursor(const uint8_t* p, uint32_t stringBytes) : p_(p), stringBytes_(stringBytes) {}
+    uint32_t U32() {
+        const uint32_t v = GetU32(p_);
+        p_ += 4;
+        return v;
+    }
+    bool Text(TextRef* ref) {
+        ref->offset = U32();
+        ref->length = U32();
+        return uint64_t(ref->offset) + ref->length <= stringBytes_;
+    }
+    bool StyleIndex(int32_t* index, std::size_t count) {
+        *index = int32_t(U32());
+        return *index == -1 || (*index >= 0 && std::size_t(*index) < count);
+    }
+
+  private:
+    const uint8_t* p_;
+    uint32_t stringBytes_;
+};
+
+}  // namespace
+
+std::optional<Snapshot> Snapshot::Decode(std::vector<uint8_t> bytes, std::string* error) {
+    auto fail = [error](const char* why) {
+        *error = why;
+        return std::nullopt;
+    };
+    if (bytes.size() < kSnapshotHeaderBytes) return fail("snapshot shorter than its header");
+    const uint8_t* p = bytes.data();
+    uint32_t h[9];
+    for (int i = 0; i < 9; ++i) h[i] = GetU32(p + 4 * i);
+    if (h[0] != kSnapshotMagic) return fail("bad snapshot magic");
+    if (h[1] != kSnapshotFormat) return fail("unsupported snapshot format");
+    const uint32_t padStyleCount = h[3], textStyleCount = h[4], componentCount = h[5],
+                   padCount = h[6], attributeCount = h[7], stringBytes = h[8];
+    const uint64_t expected = kSnapshotHeaderBytes + uint64_t(padStyleCount) * 12 +
+                              uint64_t(textStyleCount) * 8 + uint64_t(componentCount) * 16 +
+                              uint64_t(padCount) * 12 + uint64_t(attributeCount) * 20 + stringBytes;
+    if (expected != bytes.size()) return fail("snapshot size does not match its counts");
+
+    Snapshot s;
+    s.generation_ = h[2];
+    s.stringsOffset_ = bytes.size() - stringBytes;
+    Cursor in(p + kSnapshotHeaderBytes, stringBytes);
+
+    s.padStyles.resize(padStyleCount);
+    for (auto& style : s.padStyles) {
+        if (!in.Text(&style.name)) return fail("pad-style name outside the string table");
+        style.holeDiameter = int32_t(in.U32());
+    }
+    s.textStyles.resize(textStyleCount);
+    for (auto& style : s.textStyles)
+        if (!in.Text(&style)) return fail("text-style name outside the string table");
+    s.components.resize(componentCount);
+    uint64_t pads = 0, attributes = 0;
+    for (auto& c : s.components) {
+        if (!in.Text(&c.refDes)) return fail("refdes outside the string table");
+        c.padCount = in.U32();
+        c.attributeCount = in.U32();
+        c.firstPad = uint32_t(pads);
+        c.firstAttribute = uint32_t(attributes);
+        pads += c.padCount;
+        attributes += c.attributeCount;
+        if (pads > padCount || attributes > attributeCount)
+            return fail("component counts exceed the pad or attribute count");
+    }
+    if (pads != padCount || attributes != attributeCount)
+        return fail("component counts do not add up to the pad or attribute count");
+    s.pads.resize(padCount);
+    for (auto& pad : s.pads) {
+        if (!in.Text(&pad.number)) return fail("pad number outside the string table");
+        if (!in.StyleIndex(&pad.padStyle, padStyleCount))
+            return fail("pad-style index out of range");
+    }
+    s.attributes.resize(attributeCount);
+    for (auto& a : s.attributes) {
+        if (!in.Text(&a.name) || !in.Text(&a.value))
+            return fail("attribute text outside the string table");
+        if (!in.StyleIndex(&a.textStyle, textStyleCount))
+            return fail("text-style index out of range");
+    }
+    s.bytes_ = std::move(bytes);
+    return s;
+}
+
+}  // namespace dbx
