@@ -188,7 +188,7 @@ int32_t TGetTextStyle(DesignContext* context, int32_t textStyleId, TextStyleReco
         return 1;
     *style = TextStyleRecord{};
     style->textStyleId = textStyleId;
-    fake::CopyText(style->name, styles[textStyleId].name);
+    fake::CopyText(style->name, styles[textStyleId]);
     return 0;
 }
 
