@@ -20,7 +20,10 @@ std::string HighlightLog::ColourName(int colour) {
 }
 
 std::string HighlightLog::Line(const std::string& refDes, int colour) {
-    return "highlight " + refDes + " " + ColourName(colour);
+    std::string printable = refDes;
+    for (char& c : printable)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+    return "highlight " + printable + " " + ColourName(colour);
 }
 
 void HighlightLog::Print(const std::string& refDes, int colour) {

@@ -1,0 +1,26 @@
+# cmake -DLIBRARY=... -DPROGRAM=... -P CheckExports.cmake
+# The library exports exactly the eleven calls, and the program needs the library by name.
+set(expected TCloseDesign TGetFirstCompAttribute TGetFirstCompPad TGetFirstComponent
+    TGetNextCompAttribute TGetNextCompPad TGetNextComponent TGetPadStyle TGetTextStyle
+    THighlightComponent TOpenDesign)
+execute_process(COMMAND nm -D --defined-only ${LIBRARY} OUTPUT_VARIABLE nm_out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REPLACE "\n" ";" lines "${nm_out}")
+set(symbols)
+foreach(line IN LISTS lines)
+  if(line MATCHES "^[0-9a-fA-F]* +[A-Za-z] +([^ ]+)$")
+    list(APPEND symbols ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+list(SORT symbols)
+list(SORT expected)
+if(NOT symbols STREQUAL expected)
+  message(FATAL_ERROR "libDbx32 exports:\n  ${symbols}\nexpected:\n  ${expected}")
+endif()
+execute_process(COMMAND objdump -p ${PROGRAM} OUTPUT_VARIABLE dyn RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0 OR NOT dyn MATCHES "NEEDED +libDbx32\\.so")
+  message(FATAL_ERROR "${PROGRAM} does not need libDbx32.so")
+endif()
+message(STATUS "libDbx32 exports exactly the eleven calls; ${PROGRAM} needs it")
