@@ -1,0 +1,592 @@
+#include "AfxDialogWindow.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QWindow>
+#include <cstdlib>
+
+#include "AfxInternal.h"
+#include "CDialog.h"
+
+namespace {
+
+constexpr auto kRepaintInterval = std::chrono::milliseconds(30);
+
+int MulDiv(int number, int numerator, int denominator) {
+    const long long product = static_cast<long long>(number) * numerator;
+    const long long half = denominator / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / denominator
+                                         : (product - half) / denominator);
+}
+
+bool HasMnemonic(const AfxWindowHandle& handle) {
+    if (handle.control == nullptr) return false;
+    switch (handle.control->kind) {
+        case AfxControlKind::StaticText:
+            return (handle.control->style & SS_NOPREFIX) == 0;
+        case AfxControlKind::PushButton:
+        case AfxControlKind::DefPushButton:
+        case AfxControlKind::AutoRadioButton:
+        case AfxControlKind::GroupBox:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The character after a single '&' ("&&" is a literal ampersand); null when none.
+QChar MnemonicOf(const QString& text) {
+    for (int i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != QLatin1Char('&')) continue;
+        if (text[i + 1] == QLatin1Char('&')) {
+            ++i;
+            continue;
+        }
+        return text[i + 1];
+    }
+    return QChar();
+}
+
+QString StripMnemonic(const QString& text) {
+    QString result;
+    result.reserve(text.size());
+    for (int i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
+        result.append(text[i]);
+    }
+    return result;
+}
+
+bool IsTabStopKind(AfxControlKind kind) {
+    return kind == AfxControlKind::PushButton || kind == AfxControlKind::DefPushButton ||
+           kind == AfxControlKind::ListBox || kind == AfxControlKind::AutoRadioButton;
+}
+
+}  // namespace
+
+QString AfxToQString(const char* text) {
+    return QString::fromLatin1(text != nullptr ? text : "");
+}
+QString AfxToQString(const CString& text) {
+    return QString::fromLatin1(text.str().data(), static_cast<qsizetype>(text.str().size()));
+}
+std::string AfxFromQString(const QString& text) {
+    return text.toLatin1().toStdString();
+}
+
+AfxDialogWindow::AfxDialogWindow(CDialog& owner, const AfxDialogTemplate& dialogTemplate,
+                                 QWidget* parent)
+    : QDialog(parent), m_owner(owner), m_template(dialogTemplate) {
+    m_self.dialog = this;
+    m_self.widget = this;
+    m_self.text = dialogTemplate.caption != nullptr ? dialogTemplate.caption : "";
+    m_hasSystemMenu = (dialogTemplate.style & WS_SYSMENU) != 0;
+
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (m_hasSystemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if ((dialogTemplate.style & WS_MINIMIZEBOX) != 0) flags |= Qt::WindowMinimizeButtonHint;
+    setWindowFlags(flags);
+    setWindowModality(Qt::ApplicationModal);
+    setWindowTitle(AfxToQString(m_self.text));
+
+    QFont font(AfxToQString(dialogTemplate.fontName));
+    font.setPointSize(dialogTemplate.pointSize > 0 ? dialogTemplate.pointSize : 8);
+    setFont(font);
+    const QFontMetrics metrics(font);
+    const int alphabetWidth = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    m_baseUnitX = std::max(1, (alphabetWidth / 26 + 1) / 2);
+    m_baseUnitY = std::max(1, metrics.height());
+
+    const QRect frame = mapDialogRect(0, 0, dialogTemplate.cx, dialogTemplate.cy);
+    setFixedSize(frame.size());
+    buildControls();
+    m_owner.Attach(&m_self);
+    restartTick();
+}
+
+AfxDialogWindow::~AfxDialogWindow() {
+    for (auto& control : m_controls) {
+        if (control->attached != nullptr) control->attached->m_hWnd = nullptr;
+        control->attached = nullptr;
+    }
+    if (m_self.attached != nullptr) m_self.attached->m_hWnd = nullptr;
+    m_self.attached = nullptr;
+    // Widgets go before the handles their signal connections point to.
+    for (auto& control : m_controls) {
+        delete control->widget;
+        control->widget = nullptr;
+    }
+}
+
+QRect AfxDialogWindow::mapDialogRect(int x, int y, int cx, int cy) const {
+    return QRect(MulDiv(x, m_baseUnitX, 4), MulDiv(y, m_baseUnitY, 8), MulDiv(cx, m_baseUnitX, 4),
+                 MulDiv(cy, m_baseUnitY, 8));
+}
+
+AfxWindowHandle* AfxDialogWindow::control(int id) {
+    for (auto& control : m_controls) {
+        if (control->id == id) return control.get();
+    }
+    return nullptr;
+}
+
+void AfxDialogWindow::buildControls() {
+    bool anyTabStop = false;
+    for (const AfxControlTemplate& control : m_template.controls) {
+        anyTabStop = anyTabStop || (control.style & WS_TABSTOP) != 0;
+    }
+    QButtonGroup* group = nullptr;
+    std::vector<QGroupBox*> groupBoxes;
+    for (const AfxControlTemplate& control : m_template.controls) {
+        auto handle = std::make_unique<AfxWindowHandle>();
+        handle->dialog = this;
+        handle->control = &control;
+        handle->id = control.id;
+        handle->text = control.text != nullptr ? control.text : "";
+        if ((control.style & WS_GROUP) != 0) group = nullptr;
+        QWidget* widget = createControl(*handle, group);
+        handle->widget = widget;
+        if (control.kind == AfxControlKind::Icon) {
+            widget->setGeometry(
+                QRect(mapDialogRect(control.x, control.y, 0, 0).topLeft(),
+                      QSize(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON))));
+        } else {
+            widget->setGeometry(mapDialogRect(control.x, control.y, control.cx, control.cy));
+        }
+        const bool tabStop =
+            anyTabStop ? (control.style & WS_TABSTOP) != 0 : IsTabStopKind(control.kind);
+        if (control.kind == AfxControlKind::StaticText ||
+            control.kind == AfxControlKind::GroupBox || control.kind == AfxControlKind::Icon) {
+            widget->setFocusPolicy(Qt::NoFocus);
+        } else {
+            widget->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+        }
+        widget->setEnabled((control.style & WS_DISABLED) == 0);
+        widget->installEventFilter(this);
+        if (auto* box = qobject_cast<QGroupBox*>(widget)) groupBoxes.push_back(box);
+        m_controls.push_back(std::move(handle));
+    }
+    // A static's mnemonic moves the focus to the next control that can take it.
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        auto* label = qobject_cast<QLabel*>(m_controls[i]->widget);
+        if (label == nullptr || !HasMnemonic(*m_controls[i])) continue;
+        for (std::size_t j = i + 1; j < m_controls.size(); ++j) {
+            if (m_controls[j]->widget->focusPolicy() != Qt::NoFocus) {
+                label->setBuddy(m_controls[j]->widget);
+                break;
+            }
+        }
+        applyText(*m_controls[i]);
+    }
+    for (QGroupBox* box : groupBoxes) box->lower();
+}
+
+QWidget* AfxDialogWindow::createControl(AfxWindowHandle& handle, QButtonGroup*& group) {
+    const AfxControlTemplate& control = *handle.control;
+    const QString text = AfxToQString(handle.text);
+    switch (control.kind) {
+        case AfxControlKind::PushButton:
+        case AfxControlKind::DefPushButton: {
+            auto* button = new QPushButton(text, this);
+            button->setAutoDefault(false);
+            button->setDefault(control.kind == AfxControlKind::DefPushButton);
+            const UINT id = static_cast<UINT>(control.id);
+            connect(button, &QPushButton::clicked, this,
+                    [this, id] { runCommand(id, BN_CLICKED); });
+            return button;
+        }
+        case AfxControlKind::AutoRadioButton: {
+            auto* radio = new QRadioButton(text, this);
+            radio->setAutoExclusive(false);
+            if (group == nullptr) {
+                group = new QButtonGroup(this);
+                group->setExclusive(true);
+            }
+            group->addButton(radio);
+            AfxWindowHandle* state = &handle;
+            connect(radio, &QRadioButton::toggled, this, [state](bool on) { state->checked = on; });
+            const UINT id = static_cast<UINT>(control.id);
+            connect(radio, &QRadioButton::clicked, this,
+                    [this, id] { runCommand(id, BN_CLICKED); });
+            return radio;
+        }
+        case AfxControlKind::StaticText: {
+            auto* label = new QLabel(this);
+            label->setTextFormat(Qt::PlainText);
+            label->setWordWrap(true);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            label->setText(HasMnemonic(handle) ? StripMnemonic(text) : text);
+            return label;
+        }
+        case AfxControlKind::GroupBox: {
+            auto* box = new QGroupBox(text, this);
+            box->setAttribute(Qt::WA_TransparentForMouseEvents);
+            return box;
+        }
+        case AfxControlKind::ListBox: {
+            auto* list = new QListWidget(this);
+            list->setSelectionMode(QAbstractItemView::SingleSelection);
+            list->setVerticalScrollBarPolicy(
+                (control.style & WS_VSCROLL) != 0 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+            if ((control.style & WS_BORDER) == 0) list->setFrameShape(QFrame::NoFrame);
+            AfxWindowHandle* state = &handle;
+            connect(list, &QListWidget::itemSelectionChanged, this, [list, state] {
+                const QList<QListWidgetItem*> selected = list->selectedItems();
+                state->curSel = selected.isEmpty() ? LB_ERR : list->row(selected.front());
+            });
+            return list;
+        }
+        case AfxControlKind::Icon: {
+            auto* label = new QLabel(this);
+            const UINT iconId = static_cast<UINT>(std::strtoul(handle.text, nullptr, 10));
+            const QIcon icon = AfxIconOf(AfxLoadIconResource(iconId));
+            label->setPixmap(icon.pixmap(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)));
+            return label;
+        }
+    }
+    return new QWidget(this);
+}
+
+void AfxDialogWindow::applyText(AfxWindowHandle& control) {
+    const QString text = AfxToQString(control.text);
+    if (&control == &m_self) {
+        setWindowTitle(text);
+    } else if (auto* label = qobject_cast<QLabel*>(control.widget)) {
+        if (control.control->kind == AfxControlKind::Icon) return;
+        const bool mnemonic = HasMnemonic(control) && label->buddy() != nullptr;
+        label->setTextFormat(Qt::PlainText);
+        label->setText(HasMnemonic(control) && !mnemonic ? StripMnemonic(text) : text);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control.widget)) {
+        button->setText(text);
+    } else if (auto* box = qobject_cast<QGroupBox*>(control.widget)) {
+        box->setTitle(text);
+    }
+}
+
+void AfxDialogWindow::setControlText(AfxWindowHandle& control, const CString& text) {
+    control.text = text;
+    if (control.textPending) return;
+    control.textPending = true;
+    m_pending.push_back(&control);
+    if (!m_flushQueued) {
+        m_flushQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_flushQueued = false;
+            flushPendingTexts();
+        });
+    }
+}
+
+void AfxDialogWindow::flushPendingTexts() {
+    for (AfxWindowHandle* control : m_pending) {
+        control->textPending = false;
+        applyText(*control);
+    }
+    m_pending.clear();
+}
+
+void AfxDialogWindow::tick() {
+    if (m_pending.empty()) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastPaint < kRepaintInterval) return;
+    flushPendingTexts();
+    AfxSyncWaitCursor();
+    if (isVisible()) repaint();
+    m_lastPaint = std::chrono::steady_clock::now();
+}
+
+const std::vector<AfxWindowHandle*>& AfxDialogWindow::radioRun(AfxWindowHandle& first) {
+    for (const auto& run : m_radioRuns) {
+        if (run.first == first.id) return run.second;
+    }
+    std::vector<AfxWindowHandle*> run;
+    bool started = false;
+    for (auto& control : m_controls) {
+        if (control.get() == &first) {
+            started = true;
+        } else if (started && (control->control->style & WS_GROUP) != 0) {
+            break;
+        }
+        if (started && control->isRadio()) run.push_back(control.get());
+    }
+    m_radioRuns.emplace_back(first.id, std::move(run));
+    return m_radioRuns.back().second;
+}
+
+void AfxDialogWindow::setChecked(AfxWindowHandle& button, bool checked) {
+    auto* widget = qobject_cast<QAbstractButton*>(button.widget);
+    if (widget == nullptr || widget->isChecked() == checked) return;
+    if (checked) {
+        widget->setCheckable(true);
+        widget->setChecked(true);
+        return;
+    }
+    // The checked button of an exclusive group cannot be unchecked while it is exclusive.
+    QButtonGroup* group = widget->group();
+    const bool exclusive = group != nullptr && group->exclusive();
+    if (exclusive) group->setExclusive(false);
+    widget->setChecked(false);
+    if (exclusive) group->setExclusive(true);
+}
+
+void AfxDialogWindow::listInsert(AfxWindowHandle& list, int index, const CString& text) {
+    auto* widget = qobject_cast<QListWidget*>(list.widget);
+    list.entries.insert(list.entries.begin() + index, text);
+    if (list.curSel >= index) ++list.curSel;
+    if (widget != nullptr) {
+        const QSignalBlocker blocker(widget);
+        widget->insertItem(index, AfxToQString(text));
+    }
+}
+
+void AfxDialogWindow::listDelete(AfxWindowHandle& list, int index) {
+    auto* widget = qobject_cast<QListWidget*>(list.widget);
+    list.entries.erase(list.entries.begin() + index);
+    if (list.curSel == index) {
+        list.curSel = LB_ERR;
+    } else if (list.curSel > index) {
+        --list.curSel;
+    }
+    if (widget != nullptr) {
+        const QSignalBlocker blocker(widget);
+        delete widget->takeItem(index);
+    }
+}
+
+void AfxDialogWindow::listReset(AfxWindowHandle& list) {
+    list.entries.clear();
+    list.curSel = LB_ERR;
+    if (auto* widget = qobject_cast<QListWidget*>(list.widget)) {
+        const QSignalBlocker blocker(widget);
+        widget->clear();
+    }
+}
+
+void AfxDialogWindow::listSetCurSel(AfxWindowHandle& list, int index) {
+    list.curSel = index;
+    if (auto* widget = qobject_cast<QListWidget*>(list.widget)) {
+        const QSignalBlocker blocker(widget);
+        if (index < 0) {
+            widget->clearSelection();
+            widget->setCurrentRow(-1);
+        } else {
+            widget->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+        }
+    }
+}
+
+void AfxDialogWindow::runCommand(UINT id, UINT code) {
+    QPointer<AfxDialogWindow> guard(this);
+    restartTick();
+    AfxCallWndProc(&m_owner, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), static_cast<WORD>(code)),
+                   0);
+    if (guard) flushPendingTexts();
+    AfxSyncWaitCursor();
+}
+
+void AfxDialogWindow::runSysCommand(UINT id) {
+    QPointer<AfxDialogWindow> guard(this);
+    restartTick();
+    AfxCallWndProc(&m_owner, WM_SYSCOMMAND, id, 0);
+    if (guard) flushPendingTexts();
+    AfxSyncWaitCursor();
+}
+
+std::vector<afxtest::SystemMenuEntry> AfxDialogWindow::systemMenuEntries() const {
+    const bool iconic = isMinimized();
+    const bool minimizable = (m_template.style & WS_MINIMIZEBOX) != 0;
+    std::vector<afxtest::SystemMenuEntry> entries = {
+        {"&Restore", SC_RESTORE, iconic, false},
+        {"&Move", SC_MOVE, !iconic, false},
+        {"Mi&nimize", SC_MINIMIZE, minimizable && !iconic, false},
+        {"", 0, true, true},
+        {"&Close", SC_CLOSE, true, false},
+    };
+    for (const CMenu::Item& item : m_systemMenu.Items()) {
+        const bool separator = (item.flags & MF_SEPARATOR) != 0;
+        entries.push_back({separator ? std::string() : item.text, static_cast<UINT>(item.id),
+                           (item.flags & (MF_GRAYED | MF_DISABLED)) == 0, separator});
+    }
+    return entries;
+}
+
+void AfxDialogWindow::openSystemMenu(const QPoint& globalPos) {
+    if (!m_hasSystemMenu) return;
+    flushPendingTexts();
+    QMenu menu(this);
+    std::vector<std::pair<QAction*, UINT>> actions;
+    for (const afxtest::SystemMenuEntry& entry : systemMenuEntries()) {
+        if (entry.separator) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* action = menu.addAction(AfxToQString(entry.text.c_str()));
+        action->setEnabled(entry.enabled);
+        actions.emplace_back(action, entry.id);
+    }
+    QAction* chosen = nullptr;
+    if (afxtest::detail::Enabled()) {
+        afxtest::detail::CountSystemMenuOpening();
+        std::string choice;
+        if (afxtest::detail::TakeSystemMenuChoice(choice)) {
+            for (auto& [action, id] : actions) {
+                if (action->isEnabled() && AfxFromQString(action->text()) == choice)
+                    chosen = action;
+            }
+        }
+    } else {
+        chosen = menu.exec(globalPos);
+    }
+    for (auto& [action, id] : actions) {
+        if (action == chosen) {
+            runSysCommand(id);
+            return;
+        }
+    }
+}
+
+void AfxDialogWindow::focusFirstTabStop() {
+    for (auto& control : m_controls) {
+        QWidget* widget = control->widget;
+        if (widget->focusPolicy() == Qt::StrongFocus && widget->isEnabled()) {
+            widget->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
+void AfxDialogWindow::finish(int result) {
+    m_finishing = true;
+    if (isVisible()) QDialog::done(result);
+    setResult(result);
+}
+
+void AfxDialogWindow::defaultPaint() {
+    if (m_paintEvent != nullptr) QDialog::paintEvent(m_paintEvent);
+}
+
+void AfxDialogWindow::paintEvent(QPaintEvent* event) {
+    QPaintEvent* outer = m_paintEvent;
+    m_paintEvent = event;
+    AfxCallWndProc(&m_owner, WM_PAINT, 0, 0);
+    m_paintEvent = outer;
+}
+
+void AfxDialogWindow::closeEvent(QCloseEvent* event) {
+    if (m_finishing || !isVisible()) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    runSysCommand(SC_CLOSE);
+}
+
+void AfxDialogWindow::reject() {
+    if (!m_finishing) runCommand(IDCANCEL, BN_CLICKED);
+}
+
+void AfxDialogWindow::accept() {
+    if (!m_finishing) runCommand(IDOK, BN_CLICKED);
+}
+
+void AfxDialogWindow::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        for (auto& control : m_controls) {
+            if (control->control->kind == AfxControlKind::GroupBox) continue;
+            if (control->widget->isVisible() &&
+                control->widget->geometry().contains(event->pos())) {
+                event->ignore();
+                return;
+            }
+        }
+    }
+    event->accept();
+    openSystemMenu(event->globalPos());
+}
+
+bool AfxDialogWindow::triggerMnemonic(QChar key) {
+    const QChar wanted = key.toLower();
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        AfxWindowHandle& control = *m_controls[i];
+        if (!HasMnemonic(control)) continue;
+        const QChar mnemonic = MnemonicOf(AfxToQString(control.text));
+        if (mnemonic.isNull() || mnemonic.toLower() != wanted) continue;
+        if (!control.widget->isEnabled()) continue;
+        if (auto* button = qobject_cast<QAbstractButton*>(control.widget)) {
+            button->setFocus(Qt::ShortcutFocusReason);
+            button->click();
+            return true;
+        }
+        // A static or group box: the focus goes to the next control that takes it.
+        for (std::size_t j = i + 1; j < m_controls.size(); ++j) {
+            QWidget* next = m_controls[j]->widget;
+            if (next->focusPolicy() == Qt::NoFocus || !next->isEnabled()) continue;
+            next->setFocus(Qt::ShortcutFocusReason);
+            if (auto* button = qobject_cast<QAbstractButton*>(next)) button->click();
+            return true;
+        }
+        return true;
+    }
+    return false;
+}
+
+bool AfxDialogWindow::handleDialogKey(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::AltModifier) {
+        if (event->key() == Qt::Key_Space) {
+            openSystemMenu(mapToGlobal(QPoint(0, 0)));
+            return true;
+        }
+        const int key = event->key();
+        if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) {
+            return triggerMnemonic(QChar(key));
+        }
+    }
+    return false;
+}
+
+bool AfxDialogWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        if (handleDialogKey(static_cast<QKeyEvent*>(event))) return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void AfxDialogWindow::keyPressEvent(QKeyEvent* event) {
+    if (handleDialogKey(event)) return;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::NoModifier) {
+        switch (event->key()) {
+            case Qt::Key_Escape:
+                runCommand(IDCANCEL, BN_CLICKED);
+                return;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+                    button->click();
+                } else {
+                    runCommand(IDOK, BN_CLICKED);
+                }
+                return;
+            default:
+                break;
+        }
+    }
+    // Arrows, Tab and the rest as the base dialog handles them (Escape/Enter excluded above).
+    QWidget::keyPressEvent(event);
+}

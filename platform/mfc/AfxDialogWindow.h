@@ -1,0 +1,95 @@
+// The Qt window of a dialog while it is shown: its controls built from the template, the
+// shadow state behind the control wrappers, keyboard and system-menu handling.
+#pragma once
+
+#include <QDialog>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AfxTesting.h"
+#include "AfxWindowHandle.h"
+#include "CMenu.h"
+
+class CDialog;
+class QButtonGroup;
+class QPaintEvent;
+
+class AfxDialogWindow : public QDialog {
+  public:
+    AfxDialogWindow(CDialog& owner, const AfxDialogTemplate& dialogTemplate, QWidget* parent);
+    ~AfxDialogWindow() override;
+
+    CDialog& owner() const { return m_owner; }
+    const AfxDialogTemplate& dialogTemplate() const { return m_template; }
+    AfxWindowHandle* handle() { return &m_self; }
+    AfxWindowHandle* control(int id);
+    const std::vector<std::unique_ptr<AfxWindowHandle>>& controls() const { return m_controls; }
+    CMenu* systemMenu() { return m_hasSystemMenu ? &m_systemMenu : nullptr; }
+
+    // Dialog units to pixels through the dialog font's base units.
+    int baseUnitX() const { return m_baseUnitX; }
+    int baseUnitY() const { return m_baseUnitY; }
+    QRect mapDialogRect(int x, int y, int cx, int cy) const;
+
+    // Texts change in the shadow at once and on screen at the next flush.
+    void setControlText(AfxWindowHandle& control, const CString& text);
+    void flushPendingTexts();
+    // After UpdateData(FALSE): flush and repaint synchronously at most every 30 ms.
+    void tick();
+    void restartTick() { m_lastPaint = std::chrono::steady_clock::now(); }
+
+    // Radio buttons from the given one to the next control that starts a group.
+    const std::vector<AfxWindowHandle*>& radioRun(AfxWindowHandle& first);
+    void setChecked(AfxWindowHandle& button, bool checked);
+
+    void listInsert(AfxWindowHandle& list, int index, const CString& text);
+    void listDelete(AfxWindowHandle& list, int index);
+    void listReset(AfxWindowHandle& list);
+    void listSetCurSel(AfxWindowHandle& list, int index);
+
+    // A command from a control or the keyboard, run as an event-loop handler.
+    void runCommand(UINT id, UINT code);
+    void runSysCommand(UINT id);
+    std::vector<afxtest::SystemMenuEntry> systemMenuEntries() const;
+    void openSystemMenu(const QPoint& globalPos);
+
+    void focusFirstTabStop();
+    void finish(int result);  // EndDialog
+    bool inPaintEvent() const { return m_paintEvent != nullptr; }
+    void defaultPaint();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  public:
+    void reject() override;
+    void accept() override;
+
+  private:
+    void buildControls();
+    QWidget* createControl(AfxWindowHandle& handle, QButtonGroup*& group);
+    void applyText(AfxWindowHandle& control);
+    bool handleDialogKey(QKeyEvent* event);
+    bool triggerMnemonic(QChar key);
+
+    CDialog& m_owner;
+    const AfxDialogTemplate& m_template;
+    AfxWindowHandle m_self;
+    std::vector<std::unique_ptr<AfxWindowHandle>> m_controls;
+    std::vector<AfxWindowHandle*> m_pending;
+    std::vector<std::pair<int, std::vector<AfxWindowHandle*>>> m_radioRuns;
+    CMenu m_systemMenu;
+    bool m_hasSystemMenu = false;
+    int m_baseUnitX = 0;
+    int m_baseUnitY = 0;
+    bool m_finishing = false;
+    bool m_flushQueued = false;
+    QPaintEvent* m_paintEvent = nullptr;
+    std::chrono::steady_clock::time_point m_lastPaint;
+};

@@ -1,0 +1,35 @@
+// What a window handle stands for: the dialog window or one of its controls, with a copy
+// of what the control shows so that reads never touch Qt.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "AfxDialogTemplate.h"
+#include "CString.h"
+#include "CWnd.h"
+
+class AfxDialogWindow;
+class QWidget;
+
+struct AfxWindowHandle {
+    AfxDialogWindow* dialog = nullptr;
+    QWidget* widget = nullptr;
+    const AfxControlTemplate* control = nullptr;  // nullptr for the dialog itself
+    int id = 0;
+    CWnd* attached = nullptr;       // the wrapper bound by DDX_Control or Attach
+    std::unique_ptr<CWnd> wrapper;  // the one GetDlgItem hands out
+
+    CString text;  // the text shown, or about to be shown when pending
+    bool textPending = false;
+    bool checked = false;          // radio and push buttons
+    std::vector<CString> entries;  // list boxes
+    int curSel = LB_ERR;
+
+    bool isListBox() const {
+        return control != nullptr && control->kind == AfxControlKind::ListBox;
+    }
+    bool isRadio() const {
+        return control != nullptr && control->kind == AfxControlKind::AutoRadioButton;
+    }
+};

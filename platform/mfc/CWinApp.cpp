@@ -1,0 +1,99 @@
+#include "CWinApp.h"
+
+#include <QApplication>
+#include <cstdlib>
+#include <memory>
+
+#include "AfxInternal.h"
+
+BEGIN_MESSAGE_MAP(CWinApp, CWinThread)
+END_MESSAGE_MAP()
+
+namespace {
+CWinApp* g_app = nullptr;
+}  // namespace
+
+CWinApp::CWinApp(LPCTSTR lpszAppName) : m_pszAppName(lpszAppName) {
+    g_app = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_app == this) g_app = nullptr;
+}
+
+HICON CWinApp::LoadIcon(UINT nIDResource) const {
+    return AfxLoadIconResource(nIDResource);
+}
+
+HICON CWinApp::LoadIcon(LPCTSTR lpszResourceName) const {
+    if (lpszResourceName == nullptr) return nullptr;
+    // "#128" names resource 128.
+    const char* digits = lpszResourceName[0] == '#' ? lpszResourceName + 1 : lpszResourceName;
+    char* end = nullptr;
+    const unsigned long id = std::strtoul(digits, &end, 10);
+    if (end == digits || *end != '\0') return nullptr;
+    return AfxLoadIconResource(static_cast<UINT>(id));
+}
+
+BOOL CWinApp::Enable3dControls() {
+    return TRUE;
+}
+
+int CWinApp::ExitInstance() {
+    return 0;
+}
+
+void CWinApp::OnHelp() {}
+
+CWinApp* AfxGetApp() {
+    return g_app;
+}
+
+CWnd* AfxGetMainWnd() {
+    return g_app != nullptr ? g_app->m_pMainWnd : nullptr;
+}
+
+LPCTSTR AfxGetAppName() {
+    if (g_app != nullptr && g_app->m_pszAppName != nullptr) return g_app->m_pszAppName;
+    const char* title = AfxFindStringResource(AFX_IDS_APP_TITLE);
+    return title != nullptr ? title : "";
+}
+
+void AfxEnableControlContainer() {}
+
+BOOL AfxWinInit(int& argc, char** argv) {
+    if (QCoreApplication::instance() == nullptr) {
+        // QApplication keeps a reference to argc for its lifetime.
+        static int s_argc = 0;
+        s_argc = argc;
+        static std::unique_ptr<QApplication> application;
+        application = std::make_unique<QApplication>(s_argc, argv);
+    }
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        app->setQuitOnLastWindowClosed(false);
+    }
+    if (const char* title = AfxFindStringResource(AFX_IDS_APP_TITLE)) {
+        QCoreApplication::setApplicationName(AfxToQString(title));
+        if (g_app != nullptr && g_app->m_pszAppName == nullptr) g_app->m_pszAppName = title;
+    }
+    return TRUE;
+}
+
+int AfxWinMain(int argc, char** argv) {
+    if (!AfxWinInit(argc, argv)) return -1;
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr) return -1;
+    int result = 0;
+    if (app->InitInstance()) {
+        result = app->Run();
+    } else {
+        result = app->ExitInstance();
+    }
+    return result;
+}
+
+int AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT) {
+    CWnd* owner = AfxActiveModalDialog();
+    if (owner == nullptr) owner = AfxGetMainWnd();
+    return AfxShowMessageBox(owner, lpszText, nullptr, nType);
+}
