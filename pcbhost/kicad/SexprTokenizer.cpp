@@ -1,0 +1,210 @@
+#include "SexprTokenizer.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace pcbhost::kicad {
+
+namespace {
+
+uint64_t Mix(uint64_t h, uint64_t v) {
+    h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+    return h * 0xff51afd7ed558ccdULL;
+}
+
+uint64_t HashBytes(uint64_t h, std::string_view s) {
+    for (unsigned char c : s) h = (h ^ c) * 0x100000001b3ULL;
+    return Mix(h, s.size());
+}
+
+}  // namespace
+
+bool ParseNumber(std::string_view text, double& value) {
+    // Fast path for what boards hold: [-]digits[.digits], at most 15 significant digits. The
+    // integer and the power of ten are exact doubles, so one division rounds correctly.
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char* p = text.data();
+    const char* last = p + text.size();
+    const bool negative = p != last && *p == '-';
+    if (negative) ++p;
+    uint64_t mantissa = 0;
+    int digits = 0, fractionDigits = 0;
+    bool seenPoint = false;
+    const char* q = p;
+    for (; q != last; ++q) {
+        const char c = *q;
+        if (c >= '0' && c <= '9') {
+            mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+            ++digits;
+            fractionDigits += seenPoint;
+        } else if (c == '.' && !seenPoint) {
+            seenPoint = true;
+        } else {
+            break;
+        }
+    }
+    if (q == last && digits > 0 && digits <= 15) {
+        const double v = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
+        value = negative ? -v : v;
+        return true;
+    }
+
+    const char* first = text.data();
+    if (first != last && *first == '+') ++first;
+    if (first == last) return false;
+    auto [end, ec] = std::from_chars(first, last, value);
+    return ec == std::errc() && end == last && std::isfinite(value);
+}
+
+void SexprTokenizer::Fail(const std::string& reason) const {
+    throw SexprError(tokenStart_, reason);
+}
+
+int SexprTokenizer::LineAt(size_t offset) const {
+    offset = std::min(offset, bytes_.size());
+    return 1 + static_cast<int>(std::count(bytes_.begin(), bytes_.begin() + offset, '\n'));
+}
+
+void SexprTokenizer::ReadQuotedAt() {
+    const size_t n = bytes_.size();
+    tokenStart_ = pos_;
+    size_t i = pos_ + 1;
+    escaped_ = false;
+    while (i < n && bytes_[i] != '"') {
+        if (bytes_[i] == '\\') {
+            escaped_ = true;
+            ++i;
+        }
+        ++i;
+    }
+    if (i >= n) Fail("unterminated quoted string");
+    atom_ = bytes_.substr(pos_ + 1, i - pos_ - 1);
+    pos_ = i + 1;
+    quoted_ = true;
+}
+
+bool SexprTokenizer::NextChildList() {
+    for (;;) {
+        const Item item = NextItem();
+        if (item == Item::ListStart) return true;
+        if (item == Item::ListEnd) return false;
+    }
+}
+
+bool SexprTokenizer::AtEndOfInput() {
+    SkipSpace();
+    tokenStart_ = pos_;
+    return pos_ >= bytes_.size();
+}
+
+bool SexprTokenizer::NextTopLevelList() {
+    if (AtEndOfInput()) return false;
+    tokenStart_ = pos_;
+    if (bytes_[pos_] != '(') Fail("expected '('");
+    if (NextItem() != Item::ListStart) Fail("expected '('");
+    return true;
+}
+
+std::string SexprTokenizer::AtomString() const {
+    if (!escaped_) return std::string(atom_);
+    std::string out;
+    out.reserve(atom_.size());
+    for (size_t i = 0; i < atom_.size(); ++i) {
+        char c = atom_[i];
+        if (c == '\\' && i + 1 < atom_.size()) {
+            c = atom_[++i];
+            switch (c) {
+                case 'n':
+                    c = '\n';
+                    break;
+                case 'r':
+                    c = '\r';
+                    break;
+                case 't':
+                    c = '\t';
+                    break;
+                default:
+                    break;
+            }
+        }
+        out.push_back(c);
+    }
+    return out;
+}
+
+void SexprTokenizer::SkipList() {
+    const char* p = bytes_.data() + pos_;
+    const char* end = bytes_.data() + bytes_.size();
+    int depth = 1;
+    while (p < end) {
+        const char c = *p++;
+        if (c == ')') {
+            if (--depth == 0) {
+                pos_ = static_cast<size_t>(p - bytes_.data());
+                return;
+            }
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == '"') {
+            while (p < end && *p != '"') p += (*p == '\\') ? 2 : 1;
+            if (p >= end) break;
+            ++p;
+        }
+    }
+    pos_ = bytes_.size();
+    tokenStart_ = pos_;
+    Fail("unexpected end of file: unbalanced parentheses");
+}
+
+uint64_t SexprTokenizer::HashList(uint64_t seed) {
+    uint64_t h = seed;
+    int depth = 1;
+    while (depth > 0) {
+        switch (NextItem()) {
+            case Item::ListStart:
+                ++depth;
+                h = HashBytes(Mix(h, '('), atom_);
+                break;
+            case Item::ListEnd:
+                --depth;
+                h = Mix(h, ')');
+                break;
+            case Item::Atom: {
+                double v = 0;
+                if (!quoted_ && ParseNumber(atom_, v)) {
+                    h = Mix(h, static_cast<uint64_t>(std::llround(std::clamp(v, -1e9, 1e9) * 1e6)));
+                } else {
+                    h = HashBytes(h, atom_);
+                }
+                break;
+            }
+        }
+    }
+    return h;
+}
+
+std::string_view SexprTokenizer::ReadAtom() {
+    if (NextItem() != Item::Atom) Fail("expected a value");
+    return atom_;
+}
+
+std::string SexprTokenizer::ReadString() {
+    ReadAtom();
+    return AtomString();
+}
+
+double SexprTokenizer::ReadNumber() {
+    ReadAtom();
+    double v = 0;
+    if (!ParseNumber(atom_, v)) Fail("not a number: '" + std::string(atom_.substr(0, 40)) + "'");
+    return v;
+}
+
+void SexprTokenizer::ExpectListEnd() {
+    if (NextItem() != Item::ListEnd) Fail("expected ')'");
+}
+
+}  // namespace pcbhost::kicad

@@ -1,0 +1,42 @@
+#include "TextStyleNamer.h"
+
+#include <functional>
+
+#include "StyleName.h"
+
+namespace pcbhost::kicad {
+
+namespace {
+constexpr size_t kTextStyleNameCapacity = 100;  // the library's text-style name field
+}
+
+std::string TextStyleNamer::BaseName(const TextLook& look) {
+    std::string name =
+        FormatQuantised(Quantise(look.height)) + "x" + FormatQuantised(Quantise(look.width));
+    if (look.thickness >= 0) name += " t" + FormatQuantised(Quantise(look.thickness));
+    if (look.bold) name += " bold";
+    if (look.italic) name += " italic";
+    if (!look.face.empty()) name += " face " + look.face;
+    return name;
+}
+
+int TextStyleNamer::StyleFor(const TextLook& look) {
+    std::string base = BaseName(look);
+    auto found = styles_.find(base);
+    if (found != styles_.end()) return found->second;
+
+    const uint64_t keyHash = std::hash<std::string>()(base);
+    std::string name = FitName(base, keyHash, kTextStyleNameCapacity);
+    for (uint64_t attempt = 1; names_.count(name) != 0; ++attempt) {
+        name = FitName(base + " ~" + std::to_string(attempt), HashCombine(keyHash, attempt),
+                       kTextStyleNameCapacity);
+    }
+    names_.insert(name);
+
+    const int index = static_cast<int>(design_.textStyles.size());
+    design_.textStyles.push_back(TextStyle{std::move(name)});
+    styles_.emplace(std::move(base), index);
+    return index;
+}
+
+}  // namespace pcbhost::kicad

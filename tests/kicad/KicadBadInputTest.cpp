@@ -1,0 +1,129 @@
+// Malformed board files: a clear error with file, line and reason, the design left as it was.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "pcbhost/kicad/KicadBoardReader.h"
+
+namespace {
+
+using namespace pcbhost;
+
+const char* const kGoodBoard = R"((kicad_pcb (version 20211014) (generator pcbnew)
+  (footprint "A" (layer "F.Cu") (at 1 2)
+    (fp_text reference "R1" (at 0 0) (layer "F.SilkS") (effects (font (size 1 1))))
+    (pad "1" thru_hole circle (at 0 0) (size 1.7 1.7) (drill 1) (layers "*.Cu"))
+  )
+)
+)";
+
+// Parses `text` into a design that already holds a board; the failure must leave it alone.
+ReadError ExpectFailure(const std::string& text) {
+    Design design;
+    ReadError error;
+    EXPECT_TRUE(ParseKicadBoard(kGoodBoard, "good.kicad_pcb", design, error));
+    EXPECT_FALSE(ParseKicadBoard(text, "bad.kicad_pcb", design, error)) << text.substr(0, 200);
+    EXPECT_EQ(error.file, "bad.kicad_pcb");
+    EXPECT_FALSE(error.reason.empty());
+    EXPECT_EQ(design.components.size(), 1u);
+    EXPECT_EQ(design.components.at(0).refDes, "R1");
+    return error;
+}
+
+std::string WithPad(const std::string& pad) {
+    return "(kicad_pcb (version 20211014)\n (footprint \"A\" (layer \"F.Cu\")\n" + pad + "\n))\n";
+}
+
+TEST(KicadBadInput, OtherFilesAreNotBoards) {
+    for (const char* text :
+         {"", "   \n", "{\"components\": []}", "(footprint \"R\" (layer F.Cu))", "kicad_pcb",
+          "\x7f"
+          "ELF\x02\x01"}) {
+        const ReadError e = ExpectFailure(text);
+        EXPECT_NE(e.reason.find("not a KiCad board file"), std::string::npos) << e.ToString();
+        EXPECT_EQ(e.line, 1);
+    }
+}
+
+TEST(KicadBadInput, CutShortAndUnbalancedFilesReportTheirLine) {
+    const std::string good = kGoodBoard;
+    ReadError e = ExpectFailure(good.substr(0, good.find("(drill")));
+    EXPECT_NE(e.reason.find("unexpected end of file"), std::string::npos) << e.ToString();
+    EXPECT_EQ(e.line, 4);
+
+    e = ExpectFailure(good.substr(0, good.size() - 3));  // the last ')' missing
+    EXPECT_NE(e.reason.find("unbalanced"), std::string::npos) << e.ToString();
+
+    e = ExpectFailure(good + ")\n");
+    EXPECT_NE(e.reason.find("after the end"), std::string::npos) << e.ToString();
+    EXPECT_EQ(e.line, 7);
+
+    e = ExpectFailure("(kicad_pcb (version 1)\n (footprint \"A\n");
+    EXPECT_NE(e.reason.find("unterminated"), std::string::npos) << e.ToString();
+    EXPECT_EQ(e.line, 2);
+
+    e = ExpectFailure("(kicad_pcb (zone (polygon (pts (xy 1 2)");  // skipped lists too
+    EXPECT_NE(e.reason.find("unbalanced"), std::string::npos) << e.ToString();
+}
+
+TEST(KicadBadInput, AbsurdNumbersAreErrors) {
+    const char* pads[] = {
+        R"((pad "1" smd rect (at 0 0) (size nan 1) (layers F.Cu)))",
+        R"((pad "1" smd rect (at 0 0) (size inf 1) (layers F.Cu)))",
+        R"((pad "1" smd rect (at 0 0) (size 1e300 1) (layers F.Cu)))",
+        R"((pad "1" smd rect (at 0 0) (size -1 1) (layers F.Cu)))",
+        R"((pad "1" smd rect (at 1e999 0) (size 1 1) (layers F.Cu)))",
+        R"((pad "1" smd rect (at 0 0) (size 1 one) (layers F.Cu)))",
+        R"((pad "1" thru_hole circle (at 0 0) (size 1 1) (drill 5000) (layers F.Cu)))",
+        R"((pad "1" thru_hole circle (at 0 0) (size 1 1) (drill -0.5) (layers F.Cu)))",
+        R"((pad "1" smd roundrect (at 0 0) (size 1 1) (roundrect_rratio 7) (layers F.Cu)))",
+        R"((pad "1" smd rect (at 0 0 1e12) (size 1 1) (layers F.Cu)))",
+    };
+    for (const char* pad : pads) {
+        const ReadError e = ExpectFailure(WithPad(pad));
+        EXPECT_EQ(e.line, 3) << e.ToString();
+    }
+    EXPECT_NE(ExpectFailure(WithPad(pads[2])).reason.find("out of range"), std::string::npos);
+    EXPECT_NE(ExpectFailure(WithPad(pads[0])).reason.find("not a number"), std::string::npos);
+}
+
+TEST(KicadBadInput, UnknownPadKindsAreErrors) {
+    EXPECT_NE(ExpectFailure(WithPad(R"((pad "1" blind rect (at 0 0) (size 1 1)))"))
+                  .reason.find("pad type"),
+              std::string::npos);
+    EXPECT_NE(ExpectFailure(WithPad(R"((pad "1" smd hexagon (at 0 0) (size 1 1)))"))
+                  .reason.find("pad shape"),
+              std::string::npos);
+    ExpectFailure(WithPad(R"((pad))"));
+}
+
+TEST(KicadBadInput, NamesLongerThanTheirFieldsAreErrors) {
+    const std::string longRef(64, 'R');
+    ReadError e = ExpectFailure(WithPad("(fp_text reference \"" + longRef + "\" (at 0 0))"));
+    EXPECT_EQ(e.reason, "reference designator longer than 63 bytes");
+    EXPECT_EQ(e.line, 3);
+    // One byte less fits.
+    Design design;
+    EXPECT_TRUE(ParseKicadBoard(WithPad("(property \"Reference\" \"" + longRef.substr(1) + "\")"),
+                                "ok", design, e))
+        << e.ToString();
+    EXPECT_EQ(design.components.at(0).refDes.size(), 63u);
+
+    e = ExpectFailure(WithPad("(property \"" + std::string(64, 'N') + "\" \"v\")"));
+    EXPECT_EQ(e.reason, "attribute name longer than 63 bytes");
+    e = ExpectFailure(WithPad("(property \"Note\" \"" + std::string(1024, 'v') + "\")"));
+    EXPECT_EQ(e.reason, "attribute value longer than 1023 bytes");
+    e = ExpectFailure(WithPad("(pad \"" + std::string(32, '9') + "\" smd rect (size 1 1))"));
+    EXPECT_EQ(e.reason, "pad number longer than 31 bytes");
+}
+
+TEST(KicadBadInput, MissingFilesReportLineZero) {
+    Design design;
+    ReadError error;
+    EXPECT_FALSE(ReadKicadBoard("/nonexistent/board.kicad_pcb", design, error));
+    EXPECT_EQ(error.line, 0);
+    EXPECT_EQ(error.file, "/nonexistent/board.kicad_pcb");
+    EXPECT_FALSE(error.reason.empty());
+}
+
+}  // namespace
