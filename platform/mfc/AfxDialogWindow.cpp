@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -203,6 +204,7 @@ QWidget* AfxDialogWindow::createControl(AfxWindowHandle& handle, QButtonGroup*& 
         case AfxControlKind::PushButton:
         case AfxControlKind::DefPushButton: {
             auto* button = new QPushButton(text, this);
+            button->setShortcut(QKeySequence());  // mnemonics are the dialog's (no delayed click)
             button->setAutoDefault(false);
             button->setDefault(control.kind == AfxControlKind::DefPushButton);
             const UINT id = static_cast<UINT>(control.id);
@@ -212,6 +214,7 @@ QWidget* AfxDialogWindow::createControl(AfxWindowHandle& handle, QButtonGroup*& 
         }
         case AfxControlKind::AutoRadioButton: {
             auto* radio = new QRadioButton(text, this);
+            radio->setShortcut(QKeySequence());
             radio->setAutoExclusive(false);
             if (group == nullptr) {
                 group = new QButtonGroup(this);
@@ -273,6 +276,7 @@ void AfxDialogWindow::applyText(AfxWindowHandle& control) {
         label->setText(HasMnemonic(control) && !mnemonic ? StripMnemonic(text) : text);
     } else if (auto* button = qobject_cast<QAbstractButton*>(control.widget)) {
         button->setText(text);
+        button->setShortcut(QKeySequence());
     } else if (auto* box = qobject_cast<QGroupBox*>(control.widget)) {
         box->setTitle(text);
     }
@@ -537,7 +541,6 @@ bool AfxDialogWindow::triggerMnemonic(QChar key) {
             QWidget* next = m_controls[j]->widget;
             if (next->focusPolicy() == Qt::NoFocus || !next->isEnabled()) continue;
             next->setFocus(Qt::ShortcutFocusReason);
-            if (auto* button = qobject_cast<QAbstractButton*>(next)) button->click();
             return true;
         }
         return true;

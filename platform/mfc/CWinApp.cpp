@@ -13,12 +13,12 @@ namespace {
 CWinApp* g_app = nullptr;
 }  // namespace
 
-CWinApp::CWinApp(LPCTSTR lpszAppName) : m_pszAppName(lpszAppName) {
+CWinApp::CWinApp(LPCTSTR lpszAppName) : m_pszAppName(lpszAppName), m_pPreviousApp(g_app) {
     g_app = this;
 }
 
 CWinApp::~CWinApp() {
-    if (g_app == this) g_app = nullptr;
+    if (g_app == this) g_app = m_pPreviousApp;
 }
 
 HICON CWinApp::LoadIcon(UINT nIDResource) const {

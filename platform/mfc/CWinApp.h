@@ -22,6 +22,9 @@ class CWinApp : public CWinThread {
     afx_msg void OnHelp();
 
     DECLARE_MESSAGE_MAP()
+
+  private:
+    CWinApp* m_pPreviousApp;  // the application object again once this one is gone
 };
 
 CWinApp* AfxGetApp();

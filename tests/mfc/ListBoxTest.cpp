@@ -1,0 +1,128 @@
+// List boxes: sorted insertion, reads from the kept entries, selection and reopening.
+#include <gtest/gtest.h>
+
+#include "AfxTesting.h"
+#include "TestDialog.h"
+
+namespace {
+
+using Entries = std::vector<std::string>;
+using testdlg::TestDialog;
+
+class ListBoxTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testdlg::RegisterTemplates();
+        afxtest::Reset();
+    }
+    TestDialog dialog;
+};
+
+TEST_F(ListBoxTest, SortedInsertionIgnoresAsciiCaseThenOrdersByBytes) {
+    afxtest::OnNextModal([](CDialog& d) {
+        auto& dlg = static_cast<TestDialog&>(d);
+        for (const char* s :
+             {"beta", "Alpha", "alpha", "ALPHA", "_under", "b", "", "Zeta", "a10", "a9"}) {
+            dlg.m_sorted.AddString(s);
+        }
+        const Entries expected = {"",      "_under", "a10", "a9",   "ALPHA",
+                                  "Alpha", "alpha",  "b",   "beta", "Zeta"};
+        EXPECT_EQ(afxtest::ListEntries(d, testdlg::kSorted), expected);
+        CString text;
+        for (int i = 0; i < dlg.m_sorted.GetCount(); ++i) {
+            dlg.m_sorted.GetText(i, text);
+            EXPECT_EQ(std::string(text), expected[static_cast<std::size_t>(i)]) << "index " << i;
+        }
+    });
+    dialog.DoModal();
+}
+
+TEST_F(ListBoxTest, IdenticalStringGoesAfterTheOnesAlreadyThere) {
+    afxtest::OnNextModal([](CDialog& d) {
+        auto& list = static_cast<TestDialog&>(d).m_sorted;
+        EXPECT_EQ(list.AddString("M"), 0);
+        EXPECT_EQ(list.AddString("m"), 1);
+        EXPECT_EQ(list.AddString("M"), 1);  // after the existing "M", before "m"
+        EXPECT_EQ(list.AddString("m"), 3);
+        EXPECT_EQ(list.AddString("a"), 0);
+        EXPECT_EQ(afxtest::ListEntries(d, testdlg::kSorted), (Entries{"a", "M", "M", "m", "m"}));
+    });
+    dialog.DoModal();
+}
+
+TEST_F(ListBoxTest, UnsortedListKeepsOrderAndOutOfRangeReadsAreEmpty) {
+    afxtest::OnNextModal([](CDialog& d) {
+        auto& list = static_cast<TestDialog&>(d).m_unsorted;
+        list.AddString("zz");
+        list.AddString("aa");
+        EXPECT_EQ(afxtest::ListEntries(d, testdlg::kUnsorted), (Entries{"zz", "aa"}));
+        EXPECT_EQ(list.GetCurSel(), LB_ERR);
+        CString text("stale");
+        list.GetText(list.GetCurSel(), text);
+        EXPECT_TRUE(text.IsEmpty());
+        list.GetText(2, text);
+        EXPECT_TRUE(text.IsEmpty());
+        char buffer[8] = "stale";
+        EXPECT_EQ(list.GetText(-1, buffer), LB_ERR);
+        EXPECT_STREQ(buffer, "");
+        EXPECT_EQ(list.GetText(1, buffer), 2);
+        EXPECT_STREQ(buffer, "aa");
+        EXPECT_EQ(list.GetTextLen(0), 2);
+        EXPECT_EQ(list.GetTextLen(5), LB_ERR);
+    });
+    dialog.DoModal();
+}
+
+TEST_F(ListBoxTest, UserSelectionShowsInGetCurSelAndFollowsInsertions) {
+    afxtest::OnNextModal([](CDialog& d) {
+        auto& list = static_cast<TestDialog&>(d).m_sorted;
+        list.AddString("b");
+        list.AddString("d");
+        afxtest::SelectListEntry(d, testdlg::kSorted, 1);
+        EXPECT_EQ(list.GetCurSel(), 1);
+        list.AddString("a");  // inserted above the selection
+        EXPECT_EQ(list.GetCurSel(), 2);
+        EXPECT_EQ(afxtest::ListSelection(d, testdlg::kSorted), 2);
+        CString text;
+        list.GetText(list.GetCurSel(), text);
+        EXPECT_EQ(text, "d");
+        afxtest::SelectListEntry(d, testdlg::kSorted, -1);
+        EXPECT_EQ(list.GetCurSel(), LB_ERR);
+        list.SetCurSel(0);
+        EXPECT_EQ(afxtest::ListSelection(d, testdlg::kSorted), 0);
+        list.ResetContent();
+        EXPECT_EQ(list.GetCount(), 0);
+        EXPECT_EQ(list.GetCurSel(), LB_ERR);
+        EXPECT_TRUE(afxtest::ListEntries(d, testdlg::kSorted).empty());
+    });
+    dialog.DoModal();
+}
+
+TEST_F(ListBoxTest, ListsStartEmptyAtEachShowingWhileMembersKeepTheirValues) {
+    afxtest::OnNextModal([](CDialog& d) {
+        auto& dlg = static_cast<TestDialog&>(d);
+        dlg.m_sorted.AddString("kept?");
+        dlg.m_count = "42";
+        dlg.m_colour = 2;
+        dlg.UpdateData(FALSE);
+        EXPECT_EQ(dlg.m_sorted.GetCount(), 1);
+    });
+    dialog.DoModal();
+    EXPECT_EQ(dialog.m_sorted.m_hWnd, nullptr);  // detached with the window
+    EXPECT_EQ(dialog.m_sorted.GetCount(), LB_ERR);
+
+    afxtest::OnNextModal([](CDialog& d) {
+        auto& dlg = static_cast<TestDialog&>(d);
+        EXPECT_NE(dlg.m_sorted.m_hWnd, nullptr);  // attached to the new window's control
+        EXPECT_EQ(dlg.m_sorted.GetCount(), 0);
+        EXPECT_TRUE(afxtest::ListEntries(d, testdlg::kSorted).empty());
+        EXPECT_EQ(afxtest::ControlText(d, testdlg::kCount), "42");
+        EXPECT_TRUE(afxtest::IsChecked(d, testdlg::kBlue));
+    });
+    dialog.DoModal();
+    EXPECT_EQ(dialog.initCalls, 2);
+    EXPECT_EQ(dialog.m_count, "42");
+    EXPECT_EQ(dialog.m_colour, 2);
+}
+
+}  // namespace
