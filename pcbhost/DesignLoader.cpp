@@ -4,7 +4,7 @@
 
 #include "JsonDesignReader.h"
 #ifdef PCBHOST_HAVE_KICAD
-#include "KicadBoardReader.h"
+#include "kicad/KicadBoardReader.h"
 #endif
 
 namespace pcbhost {

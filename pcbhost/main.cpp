@@ -21,7 +21,7 @@
 #ifdef PCBHOST_HAVE_VIEW
 #include <QApplication>
 
-#include "BoardWindow.h"
+#include "view/BoardWindow.h"
 #endif
 
 namespace {
@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
     (void)gui;
 #endif
     if (!app) app = std::make_unique<QCoreApplication>(argc, argv);
+    QuitOnSignals(*app);
 
     auto design = std::make_shared<pcbhost::Design>();
     pcbhost::ReadError readError;
@@ -148,7 +149,6 @@ int main(int argc, char** argv) {
                     reloaded->components.size());
     });
 
-    QuitOnSignals(*app);
     const int rc = app->exec();
     server.Stop();
     return rc;
