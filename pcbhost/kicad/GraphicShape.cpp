@@ -188,11 +188,21 @@ GraphicShape ReadGraphicShape(SexprTokenizer& tok, GraphicShape::Kind kind) {
     }
 }
 
-Point Placement::ToBoard(Point local) const {
-    if (angle == 0) return {origin.x + local.x, origin.y + local.y};
-    const double a = angle * kDegToRad;
-    const double c = std::cos(a), s = std::sin(a);
-    return {origin.x + local.x * c + local.y * s, origin.y - local.x * s + local.y * c};
+Placement::Placement(Point origin, double angle) : origin_(origin) {
+    // Exact for the right angles that most parts use.
+    const double a = std::fmod(angle, 360.0);
+    if (a == 0) {
+        cos_ = 1, sin_ = 0;
+    } else if (a == 90 || a == -270) {
+        cos_ = 0, sin_ = 1;
+    } else if (a == 180 || a == -180) {
+        cos_ = -1, sin_ = 0;
+    } else if (a == 270 || a == -90) {
+        cos_ = 0, sin_ = -1;
+    } else {
+        cos_ = std::cos(a * kDegToRad);
+        sin_ = std::sin(a * kDegToRad);
+    }
 }
 
 void AppendSegments(const GraphicShape& shape, const Placement& placement,

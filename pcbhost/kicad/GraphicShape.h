@@ -31,10 +31,19 @@ GraphicShape ReadGraphicShape(SexprTokenizer& tok, GraphicShape::Kind kind);
 void ReadPoints(SexprTokenizer& tok, std::vector<Point>& points);
 
 // Where a footprint puts its local coordinates on the board.
-struct Placement {
-    Point origin;
-    double angle = 0;  // degrees, counter-clockwise on screen (y grows downwards)
-    Point ToBoard(Point local) const;
+class Placement {
+  public:
+    Placement() = default;
+    // `angle`: degrees, counter-clockwise on screen (y grows downwards).
+    Placement(Point origin, double angle);
+    Point ToBoard(Point local) const {
+        return {origin_.x + local.x * cos_ + local.y * sin_,
+                origin_.y - local.x * sin_ + local.y * cos_};
+    }
+
+  private:
+    Point origin_;
+    double cos_ = 1, sin_ = 0;
 };
 
 // Appends the shape's outline, arcs and circles as short segments.

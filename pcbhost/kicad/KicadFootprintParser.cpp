@@ -56,6 +56,7 @@ Component KicadFootprintParser::Read() {
     std::vector<Attribute> others;
     std::vector<ParsedPad> pads;
     std::vector<GraphicShape> courtyard, fabrication;
+    pads.reserve(16);
 
     if (tok_.NextItem() != Item::Atom) tok_.Fail("footprint without a name");
     for (;;) {
@@ -86,7 +87,7 @@ Component KicadFootprintParser::Read() {
         }
     }
 
-    const Placement placement{component.position, component.rotation};
+    const Placement placement(component.position, component.rotation);
     component.pads.reserve(pads.size());
     for (ParsedPad& parsed : pads) {
         parsed.pad.position = placement.ToBoard(parsed.pad.position);
