@@ -20,27 +20,11 @@ bool InRange(const AfxWindowHandle* list, int index) {
 
 }  // namespace
 
-int CListBox::GetCount() const {
-    return m_hWnd != nullptr ? static_cast<int>(m_hWnd->entries.size()) : LB_ERR;
-}
-
-int CListBox::GetCurSel() const {
-    return m_hWnd != nullptr ? m_hWnd->curSel : LB_ERR;
-}
-
 int CListBox::SetCurSel(int nSelect) {
     if (m_hWnd == nullptr) return LB_ERR;
     if (nSelect != -1 && !InRange(m_hWnd, nSelect)) return LB_ERR;
     m_hWnd->dialog->listSetCurSel(*m_hWnd, nSelect);
     return nSelect == -1 ? LB_ERR : nSelect;
-}
-
-void CListBox::GetText(int nIndex, CString& rString) const {
-    if (InRange(m_hWnd, nIndex)) {
-        rString = m_hWnd->entries[static_cast<std::size_t>(nIndex)];
-    } else {
-        rString.Empty();
-    }
 }
 
 int CListBox::GetText(int nIndex, LPTSTR lpszBuffer) const {

@@ -30,11 +30,6 @@ CString::CString(char ch, int repeat) {
     if (repeat > 0) m_text.assign(static_cast<std::size_t>(repeat), ch);
 }
 
-CString& CString::operator=(const CString& other) {
-    if (this != &other) m_text.assign(other.m_text);  // keeps this buffer when it is big enough
-    return *this;
-}
-
 CString& CString::operator=(const char* text) {
     if (text == nullptr) {
         m_text.clear();

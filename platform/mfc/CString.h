@@ -13,7 +13,10 @@ class CString {
     CString(char ch, int repeat = 1);
     CString(const CString&) = default;
     CString(CString&&) noexcept = default;
-    CString& operator=(const CString& other);
+    CString& operator=(const CString& other) {
+        if (this != &other) m_text.assign(other.m_text);  // keeps this buffer when big enough
+        return *this;
+    }
     CString& operator=(CString&&) noexcept = default;
     CString& operator=(const char* text);
     CString& operator=(char ch);

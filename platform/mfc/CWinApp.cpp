@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <cstdlib>
-#include <memory>
 
 #include "AfxInternal.h"
 
@@ -61,13 +60,18 @@ LPCTSTR AfxGetAppName() {
 
 void AfxEnableControlContainer() {}
 
+namespace {
+// Created by AfxWinInit when there was none; AfxWinMain deletes it before returning. Never
+// destroyed at exit, when Qt's own globals may already be gone.
+QApplication* g_ownApplication = nullptr;
+}  // namespace
+
 BOOL AfxWinInit(int& argc, char** argv) {
     if (QCoreApplication::instance() == nullptr) {
         // QApplication keeps a reference to argc for its lifetime.
         static int s_argc = 0;
         s_argc = argc;
-        static std::unique_ptr<QApplication> application;
-        application = std::make_unique<QApplication>(s_argc, argv);
+        g_ownApplication = new QApplication(s_argc, argv);
     }
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
         app->setQuitOnLastWindowClosed(false);
@@ -82,13 +86,10 @@ BOOL AfxWinInit(int& argc, char** argv) {
 int AfxWinMain(int argc, char** argv) {
     if (!AfxWinInit(argc, argv)) return -1;
     CWinApp* app = AfxGetApp();
-    if (app == nullptr) return -1;
-    int result = 0;
-    if (app->InitInstance()) {
-        result = app->Run();
-    } else {
-        result = app->ExitInstance();
-    }
+    int result = -1;
+    if (app != nullptr) result = app->InitInstance() ? app->Run() : app->ExitInstance();
+    delete g_ownApplication;
+    g_ownApplication = nullptr;
     return result;
 }
 

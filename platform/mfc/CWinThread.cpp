@@ -7,7 +7,8 @@ BOOL CWinThread::InitInstance() {
 }
 
 int CWinThread::Run() {
-    return QCoreApplication::instance() != nullptr ? QCoreApplication::exec() : ExitInstance();
+    if (QCoreApplication::instance() != nullptr) QCoreApplication::exec();
+    return ExitInstance();
 }
 
 int CWinThread::ExitInstance() {
