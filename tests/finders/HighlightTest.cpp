@@ -23,6 +23,8 @@ struct Finder {
     int highlightButton;
 };
 
+void PrintTo(const Finder& finder, std::ostream* os) { *os << finder.name; }
+
 // Every component carries a pad and an attribute of each kind, so Where Used finds all.
 fake::Design TwoR1sAndAU1() {
     fake::Design d;
@@ -73,7 +75,7 @@ TEST_P(HighlightTest, EachRadioButtonSendsItsColourCode) {
         colours.push_back(h.colour);
     }
     EXPECT_EQ(colours, (std::vector<int>{10, 16, 13, 15, 12}));
-    EXPECT_EQ(afxtest::MessageBoxes().size(), 2u);  // only Get's and Where Used's
+    EXPECT_EQ(afxtest::MessageBoxes().size(), 3u);  // only Get's and Where Used's
 }
 
 TEST_P(HighlightTest, OnlyTheFirstOfTwoComponentsWithOneRefDesIsHighlighted) {
