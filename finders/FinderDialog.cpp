@@ -2,8 +2,6 @@
 
 #include <array>
 
-#include "resource.h"
-
 FinderDialog::FinderDialog(UINT templateId, CWnd* parent) : CDialog(templateId, parent) {}
 
 int FinderDialog::ColourCode(int colourIndex) {
@@ -30,11 +28,6 @@ void FinderDialog::Count(int& count, CString& countText) {
     ++count;
     countText.Format("%d", count);
     UpdateData(FALSE);
-}
-
-bool FinderDialog::SameText(const CString& a, const CString& b) {
-    return _mbscmp(reinterpret_cast<const unsigned char*>(static_cast<LPCTSTR>(a)),
-                   reinterpret_cast<const unsigned char*>(static_cast<LPCTSTR>(b))) == 0;
 }
 
 bool FinderDialog::ListHasEntry(const CListBox& list, const CString& text) {

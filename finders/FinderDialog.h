@@ -35,7 +35,11 @@ protected:
     // The selected entry's text; empty when nothing is selected.
     static CString SelectedText(const CListBox& list);
     static CString ToText(std::string_view text);
-    static bool SameText(const CString& a, const CString& b);
+    // Exact, case-sensitive equality of two texts.
+    static bool SameText(const CString& a, const CString& b) {
+        return _mbscmp(reinterpret_cast<const unsigned char*>(a.GetString()),
+                       reinterpret_cast<const unsigned char*>(b.GetString())) == 0;
+    }
 
     // Get: walks every component with the wait cursor up for each one's turn.
     template <class VisitComponent>

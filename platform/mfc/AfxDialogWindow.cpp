@@ -246,6 +246,9 @@ QWidget* AfxDialogWindow::createControl(AfxWindowHandle& handle, QButtonGroup*& 
             list->setSelectionMode(QAbstractItemView::SingleSelection);
             list->setVerticalScrollBarPolicy(
                 (control.style & WS_VSCROLL) != 0 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+            // Long entries are cut at the right edge unless the list asks for a scroll bar.
+            list->setHorizontalScrollBarPolicy(
+                (control.style & WS_HSCROLL) != 0 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
             if ((control.style & WS_BORDER) == 0) list->setFrameShape(QFrame::NoFrame);
             AfxWindowHandle* state = &handle;
             connect(list, &QListWidget::itemSelectionChanged, this, [list, state] {
