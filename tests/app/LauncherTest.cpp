@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
+#include <QWidget>
+#include <map>
 
 #include "DialogScript.h"
 #include "FakeDesignDb.h"
@@ -14,7 +16,7 @@ namespace {
 using Entries = std::vector<std::string>;
 
 class LauncherTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         afxtest::Reset();
         fake::Reset();
@@ -108,20 +110,26 @@ TEST_F(LauncherTest, AFinderShownAgainKeepsItsCountsButNotItsLists) {
 TEST_F(LauncherTest, SystemMenuAboutEntryShowsTheAboutBox) {
     std::vector<std::string> aboutTexts;
     afxtest::OnNextModal([&](CDialog& d) {
-        CMenu* systemMenu = d.GetSystemMenu(FALSE);
-        ASSERT_NE(systemMenu, nullptr);
+        const auto menu = afxtest::SystemMenu(d);
+        ASSERT_GE(menu.size(), 2u);
+        EXPECT_TRUE(menu[menu.size() - 2].separator);
+        EXPECT_EQ(menu.back().text, "&About PARTWISE...");
+        EXPECT_EQ(menu.back().id, IDM_ABOUTBOX);
+
         afxtest::OnNextModal([&](CDialog& about) {
             aboutTexts.push_back(afxtest::WindowCaption(about));
-            for (const auto& [id, widget] : afxtest::Controls(about)) {
-                (void)widget;
-                if (id == IDOK) aboutTexts.push_back(afxtest::ControlText(about, IDOK));
-            }
+            aboutTexts.push_back(afxtest::ControlText(about, IDOK));
             afxtest::PressButton(about, IDOK);
         });
-        d.SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        // Alt+Space opens the menu; the About entry is chosen from it.
+        afxtest::QueueSystemMenuChoice("&About PARTWISE...");
+        afxtest::PressKey(d, Qt::Key_Space, Qt::AltModifier);
+        EXPECT_EQ(afxtest::SystemMenuOpenings(), 1);
+        EXPECT_TRUE(afxtest::Window(d)->isVisible());  // About closed, launcher still up
     });
     launcher.DoModal();
     EXPECT_EQ(aboutTexts, (Entries{"About PARTWISE", "OK"}));
+    EXPECT_EQ(afxtest::UnscriptedModals(), 0);
 }
 
 TEST(Resources, VersionAndStringsAreThoseOfTheProgram) {
