@@ -40,15 +40,10 @@ void AttributeFinderDialog::OnGetAttributes() {
 }
 
 void AttributeFinderDialog::OnWhereUsed() {
-    AttributeRecord attribute;
-    WhereUsed(
-        "Please Select an Attribute", "Done!  Click a RefDes then Highlight button.  ",
-        m_searchedCount, m_searchedCountText,
-        [&](ComponentRecord& component) {
-            return TGetFirstCompAttribute(&m_designContext, component.refDes, &attribute);
-        },
-        [&] { return TGetNextCompAttribute(&m_designContext, &attribute); },
-        [&](const CString& selected) {
-            return SameText(ToText(designdb::AttributeName(attribute)), selected);
-        });
+    WhereUsedByAttribute("Please Select an Attribute",
+                         "Done!  Click a RefDes then Highlight button.  ", m_searchedCount,
+                         m_searchedCountText,
+                         [&](const AttributeRecord& attribute, const CString& selected) {
+                             return SameText(ToText(designdb::AttributeName(attribute)), selected);
+                         });
 }

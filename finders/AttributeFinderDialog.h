@@ -4,16 +4,16 @@
 #include "FinderDialog.h"
 
 class AttributeFinderDialog : public FinderDialog {
-public:
+  public:
     explicit AttributeFinderDialog(CWnd* parent = nullptr);
 
     afx_msg void OnGetAttributes();
     afx_msg void OnWhereUsed();
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange* pDX) override;
 
-private:
+  private:
     CString m_attributeCountText;
     CString m_searchedCountText;
     int m_searchedCount = 0;

@@ -11,7 +11,7 @@
 #include "afxwin.h"
 
 class FinderDialog : public CDialog {
-public:
+  public:
     FinderDialog(UINT templateId, CWnd* parent);
 
     // Colour code sent to the design tool for a radio-group position (RED, WHITE, BLUE,
@@ -21,7 +21,7 @@ public:
     // Highlights the component selected in the where-used list in the chosen colour.
     afx_msg void OnHighlight();
 
-protected:
+  protected:
     BOOL OnInitDialog() override;
     void OnCancel() override;
 
@@ -44,6 +44,9 @@ protected:
     // Get: walks every component with the wait cursor up for each one's turn.
     template <class VisitComponent>
     void WalkComponents(VisitComponent visit);
+    // Visits each pad of the component.
+    template <class VisitPad>
+    void ForEachPad(const ComponentRecord& component, VisitPad visit);
 
     // Where Used: asks for the selected value and, on Yes, lists the components having an
     // item (pad or attribute) that matches it, counting every component searched.
@@ -51,6 +54,14 @@ protected:
     void WhereUsed(const char* pleaseSelect, const char* doneMessage, int& searchedCount,
                    CString& searchedText, FirstItem firstItem, NextItem nextItem,
                    ItemMatches itemMatches);
+    // Where Used over the components' pads; padMatches(pad, selected).
+    template <class PadMatches>
+    void WhereUsedByPad(const char* pleaseSelect, const char* doneMessage, int& searchedCount,
+                        CString& searchedText, PadMatches padMatches);
+    // Where Used over the components' attributes; attributeMatches(attribute, selected).
+    template <class AttributeMatches>
+    void WhereUsedByAttribute(const char* pleaseSelect, const char* doneMessage, int& searchedCount,
+                              CString& searchedText, AttributeMatches attributeMatches);
 
     DesignContext m_designContext;
     CListBox m_whereUsedList;
@@ -58,7 +69,7 @@ protected:
     CListBox m_valueList;
     int m_colourIndex = -1;
 
-private:
+  private:
     // Shows the confirmation for Where Used; true when answered Yes.
     bool ConfirmWhereUsed(const char* pleaseSelect, CString& selected);
 };
@@ -73,10 +84,18 @@ void FinderDialog::WalkComponents(VisitComponent visit) {
     }
 }
 
+template <class VisitPad>
+void FinderDialog::ForEachPad(const ComponentRecord& component, VisitPad visit) {
+    PadRecord pad;
+    for (int status = TGetFirstCompPad(&m_designContext, component.refDes, &pad); status == 0;
+         status = TGetNextCompPad(&m_designContext, &pad))
+        visit(pad);
+}
+
 template <class FirstItem, class NextItem, class ItemMatches>
-void FinderDialog::WhereUsed(const char* pleaseSelect, const char* doneMessage,
-                             int& searchedCount, CString& searchedText, FirstItem firstItem,
-                             NextItem nextItem, ItemMatches itemMatches) {
+void FinderDialog::WhereUsed(const char* pleaseSelect, const char* doneMessage, int& searchedCount,
+                             CString& searchedText, FirstItem firstItem, NextItem nextItem,
+                             ItemMatches itemMatches) {
     CString selected;
     if (!ConfirmWhereUsed(pleaseSelect, selected)) return;
 
@@ -91,7 +110,8 @@ void FinderDialog::WhereUsed(const char* pleaseSelect, const char* doneMessage,
         int itemStatus = firstItem(component);
         ScopedWaitCursor componentWait;
         while (itemStatus == 0) {
-            if (itemMatches(selected) && AddIfAbsent(m_whereUsedList, ToText(designdb::RefDes(component))))
+            if (itemMatches(selected) &&
+                AddIfAbsent(m_whereUsedList, ToText(designdb::RefDes(component))))
                 break;
             itemStatus = nextItem();
         }
@@ -99,4 +119,32 @@ void FinderDialog::WhereUsed(const char* pleaseSelect, const char* doneMessage,
     }
     design.Close();
     MessageBox(doneMessage, nullptr, MB_OK);
+}
+
+template <class PadMatches>
+void FinderDialog::WhereUsedByPad(const char* pleaseSelect, const char* doneMessage,
+                                  int& searchedCount, CString& searchedText,
+                                  PadMatches padMatches) {
+    PadRecord pad;
+    WhereUsed(
+        pleaseSelect, doneMessage, searchedCount, searchedText,
+        [&](ComponentRecord& component) {
+            return TGetFirstCompPad(&m_designContext, component.refDes, &pad);
+        },
+        [&] { return TGetNextCompPad(&m_designContext, &pad); },
+        [&](const CString& selected) { return padMatches(pad, selected); });
+}
+
+template <class AttributeMatches>
+void FinderDialog::WhereUsedByAttribute(const char* pleaseSelect, const char* doneMessage,
+                                        int& searchedCount, CString& searchedText,
+                                        AttributeMatches attributeMatches) {
+    AttributeRecord attribute;
+    WhereUsed(
+        pleaseSelect, doneMessage, searchedCount, searchedText,
+        [&](ComponentRecord& component) {
+            return TGetFirstCompAttribute(&m_designContext, component.refDes, &attribute);
+        },
+        [&] { return TGetNextCompAttribute(&m_designContext, &attribute); },
+        [&](const CString& selected) { return attributeMatches(attribute, selected); });
 }

@@ -39,36 +39,28 @@ void HoleFinderDialog::OnGetHoles() {
     m_holeSizeCount = 0;
     m_valueList.ResetContent();
     OpenDesign design(m_designContext);
-    PadRecord pad;
     PadStyleRecord style;
     WalkComponents([&](ComponentRecord& component) {
-        for (int status = TGetFirstCompPad(&m_designContext, component.refDes, &pad); status == 0;
-             status = TGetNextCompPad(&m_designContext, &pad)) {
+        ForEachPad(component, [&](const PadRecord& pad) {
             // Only pads with a hole are holes.
             const int32_t diameter = FetchHoleDiameter(pad, style);
-            if (diameter <= 0) continue;
+            if (diameter <= 0) return;
             Count(m_holeCount, m_holeCountText);
             if (AddIfAbsent(m_valueList, HoleSizeText(diameter)))
                 Count(m_holeSizeCount, m_holeSizeCountText);
-        }
+        });
     });
     design.Close();
     MessageBox("Done!  Select a Hole to get Component(s).  ", nullptr, MB_OK);
 }
 
 void HoleFinderDialog::OnWhereUsed() {
-    PadRecord pad;
     PadStyleRecord style;
-    WhereUsed(
-        "Please Select a Pad", "Done!   Select RefDes to Highlight Component(s).  ",
-        m_searchedCount, m_searchedCountText,
-        [&](ComponentRecord& component) {
-            return TGetFirstCompPad(&m_designContext, component.refDes, &pad);
-        },
-        [&] { return TGetNextCompPad(&m_designContext, &pad); },
-        [&](const CString& selected) {
-            // A pad without a hole has no size to match.
-            const int32_t diameter = FetchHoleDiameter(pad, style);
-            return diameter > 0 && SameText(HoleSizeText(diameter), selected);
-        });
+    WhereUsedByPad("Please Select a Pad", "Done!   Select RefDes to Highlight Component(s).  ",
+                   m_searchedCount, m_searchedCountText,
+                   [&](const PadRecord& pad, const CString& selected) {
+                       // A pad without a hole has no size to match.
+                       const int32_t diameter = FetchHoleDiameter(pad, style);
+                       return diameter > 0 && SameText(HoleSizeText(diameter), selected);
+                   });
 }

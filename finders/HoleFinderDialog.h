@@ -4,7 +4,7 @@
 #include "FinderDialog.h"
 
 class HoleFinderDialog : public FinderDialog {
-public:
+  public:
     explicit HoleFinderDialog(CWnd* parent = nullptr);
 
     // The hole size as listed: the diameter in design units / 2540, "%.2f Dia".
@@ -13,10 +13,10 @@ public:
     afx_msg void OnGetHoles();
     afx_msg void OnWhereUsed();
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange* pDX) override;
 
-private:
+  private:
     // The pad's hole diameter, or 0 when its style cannot be fetched.
     int32_t FetchHoleDiameter(const PadRecord& pad, PadStyleRecord& style);
 

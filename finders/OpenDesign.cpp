@@ -4,7 +4,9 @@ OpenDesign::OpenDesign(DesignContext& context) : m_context(context) {
     TOpenDesign(0, 16000, "pcb", &m_context);
 }
 
-OpenDesign::~OpenDesign() { Close(); }
+OpenDesign::~OpenDesign() {
+    Close();
+}
 
 void OpenDesign::Close() {
     if (m_open) {

@@ -5,7 +5,7 @@
 #include "Dbx32.h"
 
 class OpenDesign {
-public:
+  public:
     explicit OpenDesign(DesignContext& context);
     ~OpenDesign();
     OpenDesign(const OpenDesign&) = delete;
@@ -13,7 +13,7 @@ public:
 
     void Close();
 
-private:
+  private:
     DesignContext& m_context;
     bool m_open = true;
 };

@@ -28,34 +28,26 @@ void PadFinderDialog::OnGetPads() {
     m_padStyleCount = 0;
     m_valueList.ResetContent();
     OpenDesign design(m_designContext);
-    PadRecord pad;
     PadStyleRecord style;
     WalkComponents([&](ComponentRecord& component) {
-        for (int status = TGetFirstCompPad(&m_designContext, component.refDes, &pad); status == 0;
-             status = TGetNextCompPad(&m_designContext, &pad)) {
+        ForEachPad(component, [&](const PadRecord& pad) {
             // A style that cannot be fetched leaves nothing defined to list.
             const bool styleFetched =
                 TGetPadStyle(&m_designContext, designdb::PadStyleId(pad), &style) == 0;
             Count(m_padCount, m_padCountText);
             if (styleFetched && AddIfAbsent(m_valueList, ToText(designdb::PadStyleName(style))))
                 Count(m_padStyleCount, m_padStyleCountText);
-        }
+        });
     });
     design.Close();
     MessageBox("Done!  Select a PAD to get Component(s).  ", nullptr, MB_OK);
 }
 
 void PadFinderDialog::OnWhereUsed() {
-    PadRecord pad;
     PadStyleRecord style;
-    WhereUsed(
+    WhereUsedByPad(
         "Please Select a Pad", "Done!   Select RefDes to Highlight Component(s).  ",
-        m_searchedCount, m_searchedCountText,
-        [&](ComponentRecord& component) {
-            return TGetFirstCompPad(&m_designContext, component.refDes, &pad);
-        },
-        [&] { return TGetNextCompPad(&m_designContext, &pad); },
-        [&](const CString& selected) {
+        m_searchedCount, m_searchedCountText, [&](const PadRecord& pad, const CString& selected) {
             return TGetPadStyle(&m_designContext, designdb::PadStyleId(pad), &style) == 0 &&
                    SameText(ToText(designdb::PadStyleName(style)), selected);
         });

@@ -4,16 +4,16 @@
 #include "FinderDialog.h"
 
 class PadFinderDialog : public FinderDialog {
-public:
+  public:
     explicit PadFinderDialog(CWnd* parent = nullptr);
 
     afx_msg void OnGetPads();
     afx_msg void OnWhereUsed();
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange* pDX) override;
 
-private:
+  private:
     CString m_padCountText;
     CString m_padStyleCountText;
     CString m_searchedCountText;

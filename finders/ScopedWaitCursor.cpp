@@ -2,6 +2,10 @@
 
 #include "afxwin.h"
 
-ScopedWaitCursor::ScopedWaitCursor() { AfxGetApp()->BeginWaitCursor(); }
+ScopedWaitCursor::ScopedWaitCursor() {
+    AfxGetApp()->BeginWaitCursor();
+}
 
-ScopedWaitCursor::~ScopedWaitCursor() { AfxGetApp()->EndWaitCursor(); }
+ScopedWaitCursor::~ScopedWaitCursor() {
+    AfxGetApp()->EndWaitCursor();
+}

@@ -2,7 +2,7 @@
 #pragma once
 
 class ScopedWaitCursor {
-public:
+  public:
     ScopedWaitCursor();
     ~ScopedWaitCursor();
     ScopedWaitCursor(const ScopedWaitCursor&) = delete;

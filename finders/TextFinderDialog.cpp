@@ -45,16 +45,11 @@ void TextFinderDialog::OnGetText() {
 }
 
 void TextFinderDialog::OnWhereUsed() {
-    AttributeRecord attribute;
     TextStyleRecord style;
-    WhereUsed(
+    WhereUsedByAttribute(
         "Please Select an Text Style", "Done!  Click a RefDes then Highlight button.  ",
         m_searchedCount, m_searchedCountText,
-        [&](ComponentRecord& component) {
-            return TGetFirstCompAttribute(&m_designContext, component.refDes, &attribute);
-        },
-        [&] { return TGetNextCompAttribute(&m_designContext, &attribute); },
-        [&](const CString& selected) {
+        [&](const AttributeRecord& attribute, const CString& selected) {
             return TGetTextStyle(&m_designContext, designdb::TextStyleId(attribute), &style) == 0 &&
                    SameText(ToText(designdb::TextStyleName(style)), selected);
         });

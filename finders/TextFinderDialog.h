@@ -4,16 +4,16 @@
 #include "FinderDialog.h"
 
 class TextFinderDialog : public FinderDialog {
-public:
+  public:
     explicit TextFinderDialog(CWnd* parent = nullptr);
 
     afx_msg void OnGetText();
     afx_msg void OnWhereUsed();
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange* pDX) override;
 
-private:
+  private:
     CString m_textCountText;
     CString m_searchedCountText;
     int m_searchedCount = 0;
