@@ -35,33 +35,35 @@ void AddPad(Component& c, int style, double x, double y, bool th) {
     c.pads.push_back(p);
 }
 
-void AddFootprint(Component& c, int kind) {
+// Adds the pads of a footprint of the given kind; returns its reference prefix.
+const char* AddFootprint(Component& c, int kind) {
+    const char* prefix = "";
     switch (kind % 8) {
         case 0:
         case 1:
         case 2:
-            c.refDes = "R";
+            prefix = "R";
             AddPad(c, kChip, -0.5, 0, false);
             AddPad(c, kChip, 0.5, 0, false);
             break;
         case 3:
-            c.refDes = "U";
+            prefix = "U";
             for (int i = 0; i < 8; ++i)
                 AddPad(c, kSoic, i < 4 ? -2.7 : 2.7, (i % 4 - 1.5) * 1.27, false);
             break;
         case 4:
-            c.refDes = "J";
+            prefix = "J";
             for (int i = 0; i < 14; ++i)
                 AddPad(c, kDip, i < 7 ? -3.81 : 3.81, (i % 7 - 3) * 1.0, true);
             break;
         case 5:
         case 6:
-            c.refDes = "BGA";
+            prefix = "BGA";
             for (int i = 0; i < 64; ++i)
                 AddPad(c, kBall, (i % 8 - 3.5) * 0.8, (i / 8 - 3.5) * 0.8, false);
             break;
         default:
-            c.refDes = "Q";
+            prefix = "Q";
             for (int side = 0; side < 4; ++side) {
                 for (int i = 0; i < 11; ++i) {
                     const double along = (i - 5) * 0.5, across = 3.4;
@@ -72,6 +74,7 @@ void AddFootprint(Component& c, int kind) {
             }
             break;
     }
+    return prefix;
 }
 
 }  // namespace
@@ -95,8 +98,7 @@ std::shared_ptr<Design> MakeSyntheticBoard(int minimumPads) {
         c.position = {(i % columns + 0.5) * kCell, (i / columns + 0.5) * kCell};
         c.rotation = (i % 5 == 0) ? 90 : (i % 11 == 0) ? 45 : 0;
         c.bottomSide = i % 7 == 0;
-        AddFootprint(c, i);
-        c.refDes += std::to_string(i + 1);
+        c.refDes = AddFootprint(c, i) + std::to_string(i + 1);
         const double half = kCell * 0.45;
         const Point corners[4] = {{c.position.x - half, c.position.y - half},
                                   {c.position.x + half, c.position.y - half},
