@@ -4,6 +4,6 @@
 #include "afxwin.h"
 
 class AboutDialog : public CDialog {
-public:
+  public:
     AboutDialog();
 };

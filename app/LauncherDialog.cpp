@@ -57,12 +57,22 @@ void LauncherDialog::OnPaint() {
     }
 }
 
-HCURSOR LauncherDialog::OnQueryDragIcon() { return static_cast<HCURSOR>(m_icon); }
+HCURSOR LauncherDialog::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(m_icon);
+}
 
-void LauncherDialog::OnPadFinder() { m_padFinder.DoModal(); }
+void LauncherDialog::OnPadFinder() {
+    m_padFinder.DoModal();
+}
 
-void LauncherDialog::OnAttributeFinder() { m_attributeFinder.DoModal(); }
+void LauncherDialog::OnAttributeFinder() {
+    m_attributeFinder.DoModal();
+}
 
-void LauncherDialog::OnTextFinder() { m_textFinder.DoModal(); }
+void LauncherDialog::OnTextFinder() {
+    m_textFinder.DoModal();
+}
 
-void LauncherDialog::OnHoleFinder() { m_holeFinder.DoModal(); }
+void LauncherDialog::OnHoleFinder() {
+    m_holeFinder.DoModal();
+}

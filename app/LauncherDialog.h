@@ -8,7 +8,7 @@
 #include "afxwin.h"
 
 class LauncherDialog : public CDialog {
-public:
+  public:
     explicit LauncherDialog(CWnd* parent = nullptr);
 
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
@@ -19,10 +19,10 @@ public:
     afx_msg void OnTextFinder();
     afx_msg void OnHoleFinder();
 
-protected:
+  protected:
     BOOL OnInitDialog() override;
 
-private:
+  private:
     HICON m_icon;
     AttributeFinderDialog m_attributeFinder;
     TextFinderDialog m_textFinder;

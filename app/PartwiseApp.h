@@ -4,7 +4,7 @@
 #include "afxwin.h"
 
 class PartwiseApp : public CWinApp {
-public:
+  public:
     PartwiseApp();
 
     BOOL InitInstance() override;

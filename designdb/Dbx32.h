@@ -53,40 +53,40 @@ typedef struct DesignContext {
 #define DBX_TEXT_STYLE_NAME_SIZE 100
 
 typedef struct ComponentRecord {
-    uint32_t componentIndex DBX_ZERO;     /* 0: position in the walk */
+    uint32_t componentIndex DBX_ZERO;      /* 0: position in the walk */
     char refDes[DBX_REFDES_SIZE] DBX_ZERO; /* 4: reference designator */
-    uint32_t generation DBX_ZERO;         /* 68: snapshot the record came from */
+    uint32_t generation DBX_ZERO;          /* 68: snapshot the record came from */
     unsigned char reserved[860] DBX_ZERO;
 } ComponentRecord;
 
 typedef struct AttributeRecord {
-    uint32_t attributeIndex DBX_ZERO;                  /* 0: position on its component */
-    char name[DBX_ATTRIBUTE_NAME_SIZE] DBX_ZERO;       /* 4: attribute name */
-    char value[DBX_ATTRIBUTE_VALUE_SIZE] DBX_ZERO;     /* 68: attribute value */
+    uint32_t attributeIndex DBX_ZERO;              /* 0: position on its component */
+    char name[DBX_ATTRIBUTE_NAME_SIZE] DBX_ZERO;   /* 4: attribute name */
+    char value[DBX_ATTRIBUTE_VALUE_SIZE] DBX_ZERO; /* 68: attribute value */
     unsigned char reserved1[52] DBX_ZERO;
-    int32_t textStyleId DBX_ZERO;                      /* 1144: style of its text */
+    int32_t textStyleId DBX_ZERO; /* 1144: style of its text */
     unsigned char reserved2[64] DBX_ZERO;
 } AttributeRecord;
 
 typedef struct PadRecord {
-    uint32_t padIndex DBX_ZERO;                      /* 0: position on its component */
-    char padNumber[DBX_PAD_NUMBER_SIZE] DBX_ZERO;    /* 4: pad number */
+    uint32_t padIndex DBX_ZERO;                   /* 0: position on its component */
+    char padNumber[DBX_PAD_NUMBER_SIZE] DBX_ZERO; /* 4: pad number */
     unsigned char reserved1[68] DBX_ZERO;
-    int32_t padStyleId DBX_ZERO;                     /* 104: style for TGetPadStyle */
+    int32_t padStyleId DBX_ZERO; /* 104: style for TGetPadStyle */
     unsigned char reserved2[376] DBX_ZERO;
 } PadRecord;
 
 typedef struct PadStyleRecord {
-    int32_t padStyleId DBX_ZERO;                       /* 0 */
+    int32_t padStyleId DBX_ZERO; /* 0 */
     unsigned char reserved1[4] DBX_ZERO;
-    char name[DBX_PAD_STYLE_NAME_SIZE] DBX_ZERO;       /* 8: pad-style name */
-    int32_t holeDiameter DBX_ZERO;                     /* 108: design units, <= 0: no hole */
+    char name[DBX_PAD_STYLE_NAME_SIZE] DBX_ZERO; /* 8: pad-style name */
+    int32_t holeDiameter DBX_ZERO;               /* 108: design units, <= 0: no hole */
     unsigned char reserved2[24] DBX_ZERO;
 } PadStyleRecord;
 
 typedef struct TextStyleRecord {
-    int32_t textStyleId DBX_ZERO;                   /* 0 */
-    char name[DBX_TEXT_STYLE_NAME_SIZE] DBX_ZERO;   /* 4: text-style name */
+    int32_t textStyleId DBX_ZERO;                 /* 0 */
+    char name[DBX_TEXT_STYLE_NAME_SIZE] DBX_ZERO; /* 4: text-style name */
     unsigned char reserved[120] DBX_ZERO;
 } TextStyleRecord;
 
@@ -95,8 +95,7 @@ DBX32_EXPORT int32_t DBX_CALL TOpenDesign(int32_t mode, int32_t version, const c
 DBX32_EXPORT int32_t DBX_CALL TCloseDesign(DesignContext* context, const char* reserved);
 DBX32_EXPORT int32_t DBX_CALL TGetFirstComponent(DesignContext* context,
                                                  ComponentRecord* component);
-DBX32_EXPORT int32_t DBX_CALL TGetNextComponent(DesignContext* context,
-                                                ComponentRecord* component);
+DBX32_EXPORT int32_t DBX_CALL TGetNextComponent(DesignContext* context, ComponentRecord* component);
 DBX32_EXPORT int32_t DBX_CALL TGetFirstCompAttribute(DesignContext* context, const char* refDes,
                                                      AttributeRecord* attribute);
 DBX32_EXPORT int32_t DBX_CALL TGetNextCompAttribute(DesignContext* context,

@@ -33,10 +33,10 @@ struct PadGeometry {
     double sizeX = 0, sizeY = 0;
     double drillX = 0, drillY = 0;  // 0: no drill; drillX != drillY: oval drill
     Point drillOffset;
-    double roundRectRatio = 0;      // RoundRect and ChamferedRect corner radius / min(size)
+    double roundRectRatio = 0;  // RoundRect and ChamferedRect corner radius / min(size)
     double chamferRatio = 0;
     unsigned chamferCorners = 0;
-    double deltaX = 0, deltaY = 0;  // Trapezoid
+    double deltaX = 0, deltaY = 0;                   // Trapezoid
     std::vector<std::vector<Point>> customPolygons;  // Custom: primitives as closed polygons
 };
 

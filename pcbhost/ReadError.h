@@ -10,9 +10,7 @@ struct ReadError {
     int line = 0;  // 1-based; 0 when the file could not be opened at all
     std::string reason;
 
-    std::string ToString() const {
-        return file + ":" + std::to_string(line) + ": " + reason;
-    }
+    std::string ToString() const { return file + ":" + std::to_string(line) + ": " + reason; }
 };
 
 }  // namespace pcbhost

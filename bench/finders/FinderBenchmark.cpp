@@ -3,6 +3,7 @@
 //
 // Usage: finder_benchmark [--runs N] [DESIGN.json]
 // Without a design, one of 20,000 components (200,000 pads, 200,000 attributes) is generated.
+#include <sys/resource.h>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,7 +17,6 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 #include "AfxTesting.h"
@@ -34,7 +34,7 @@ BenchApp theApp;
 
 // Counts the paints a widget receives.
 class PaintCounter : public QObject {
-public:
+  public:
     int paints = 0;
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint) ++paints;
@@ -64,8 +64,8 @@ long PeakKiB(const QString& statusFile) {
 }
 
 // Presses the button `runs` times inside one showing of the dialog and records the figures.
-void TimeOperation(CDialog& dialog, const char* name, int getButton, int valueList,
-                   int counterId, bool whereUsed, int runs, std::vector<Figures>& out) {
+void TimeOperation(CDialog& dialog, const char* name, int getButton, int valueList, int counterId,
+                   bool whereUsed, int runs, std::vector<Figures>& out) {
     afxtest::OnNextModal([&](CDialog& d) {
         Figures f;
         f.operation = name;
@@ -97,8 +97,8 @@ void TimeOperation(CDialog& dialog, const char* name, int getButton, int valueLi
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                     : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     int runs = 5;
     QString design;
     for (int i = 1; i < argc; ++i) {
@@ -111,8 +111,8 @@ int main(int argc, char** argv) {
 
     QTemporaryDir work;
     QDir(work.path()).mkdir("run");
-    QFile::setPermissions(work.path() + "/run", QFile::ReadOwner | QFile::WriteOwner |
-                                                    QFile::ExeOwner);
+    QFile::setPermissions(work.path() + "/run",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", (work.path() + "/run").toLocal8Bit());
     if (design.isEmpty()) {
         design = work.path() + "/large.json";
@@ -143,8 +143,8 @@ int main(int argc, char** argv) {
     std::vector<Figures> figures;
     {
         PadFinderDialog pad;
-        TimeOperation(pad, "Get Pads", IDC_GET_PADS, IDC_PAD_STYLE_LIST, IDC_PAD_COUNT, false,
-                      runs, figures);
+        TimeOperation(pad, "Get Pads", IDC_GET_PADS, IDC_PAD_STYLE_LIST, IDC_PAD_COUNT, false, runs,
+                      figures);
         TimeOperation(pad, "Pad Where Used (Yes)", IDC_GET_PADS, IDC_PAD_STYLE_LIST,
                       IDC_COMPONENTS_SEARCHED, true, runs, figures);
         HoleFinderDialog hole;
@@ -164,8 +164,8 @@ int main(int argc, char** argv) {
                       IDC_COMPONENTS_SEARCHED, true, runs, figures);
     }
 
-    std::printf("\n%-28s %10s %10s %10s %9s  %s\n", "operation", "median ms", "min ms",
-                "max ms", "repaints", "counter at the end");
+    std::printf("\n%-28s %10s %10s %10s %9s  %s\n", "operation", "median ms", "min ms", "max ms",
+                "repaints", "counter at the end");
     bool allWithin = true;
     for (const Figures& f : figures) {
         const double median = Median(f.ms);

@@ -25,7 +25,7 @@ fake::Design TwelveComponents() {
 }
 
 class AttributeFinderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         afxtest::Reset();
         fake::Reset();
@@ -47,7 +47,7 @@ TEST_F(AttributeFinderTest, EmptyDesignShowsDoneWithoutWaitCursor) {
 TEST_F(AttributeFinderTest, FiveAttributesWithThreeNamesOverThreeComponents) {
     fake::Design d;
     d.components = {{"C1", {}, {{"Value", 0}, {"Value", 0}}},  // twice on one component
-                    {"J1", {}, {}},                             // no attributes
+                    {"J1", {}, {}},                            // no attributes
                     {"R1", {}, {{"value", 0}, {"Footprint", 0}}},
                     {"U1", {}, {{"Footprint", 0}}}};
     fake::Reset(d);

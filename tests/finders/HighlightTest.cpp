@@ -23,21 +23,22 @@ struct Finder {
     int highlightButton;
 };
 
-void PrintTo(const Finder& finder, std::ostream* os) { *os << finder.name; }
+void PrintTo(const Finder& finder, std::ostream* os) {
+    *os << finder.name;
+}
 
 // Every component carries a pad and an attribute of each kind, so Where Used finds all.
 fake::Design TwoR1sAndAU1() {
     fake::Design d;
     d.padStyles = {{"THT", 2540}};
     d.textStyles = {"1.0x1.0 t0.15"};
-    d.components = {{"R1", {0}, {{"Value", 0}}},
-                    {"U1", {0}, {{"Value", 0}}},
-                    {"R1", {0}, {{"Value", 0}}}};
+    d.components = {
+        {"R1", {0}, {{"Value", 0}}}, {"U1", {0}, {{"Value", 0}}}, {"R1", {0}, {{"Value", 0}}}};
     return d;
 }
 
 class HighlightTest : public ::testing::TestWithParam<Finder> {
-protected:
+  protected:
     void SetUp() override {
         afxtest::Reset();
         fake::Reset(TwoR1sAndAU1());
@@ -120,15 +121,14 @@ TEST_P(HighlightTest, NoFromADeclinedWhereUsedMatchesNothingSilently) {
 
 INSTANTIATE_TEST_SUITE_P(
     AllFinders, HighlightTest,
-    ::testing::Values(
-        Finder{"Pad", [] { return std::make_unique<PadFinderDialog>(); }, IDC_GET_PADS,
-               IDC_PAD_STYLE_LIST, IDC_PAD_HIGHLIGHT},
-        Finder{"Attribute", [] { return std::make_unique<AttributeFinderDialog>(); },
-               IDC_GET_ATTRIBUTES, IDC_ATTRIBUTE_LIST, IDC_ATTRIBUTE_HIGHLIGHT},
-        Finder{"Text", [] { return std::make_unique<TextFinderDialog>(); }, IDC_GET_TEXT,
-               IDC_TEXT_STYLE_LIST, IDC_TEXT_HIGHLIGHT},
-        Finder{"Hole", [] { return std::make_unique<HoleFinderDialog>(); }, IDC_GET_HOLES,
-               IDC_HOLE_SIZE_LIST, IDC_HOLE_HIGHLIGHT}),
+    ::testing::Values(Finder{"Pad", [] { return std::make_unique<PadFinderDialog>(); },
+                             IDC_GET_PADS, IDC_PAD_STYLE_LIST, IDC_PAD_HIGHLIGHT},
+                      Finder{"Attribute", [] { return std::make_unique<AttributeFinderDialog>(); },
+                             IDC_GET_ATTRIBUTES, IDC_ATTRIBUTE_LIST, IDC_ATTRIBUTE_HIGHLIGHT},
+                      Finder{"Text", [] { return std::make_unique<TextFinderDialog>(); },
+                             IDC_GET_TEXT, IDC_TEXT_STYLE_LIST, IDC_TEXT_HIGHLIGHT},
+                      Finder{"Hole", [] { return std::make_unique<HoleFinderDialog>(); },
+                             IDC_GET_HOLES, IDC_HOLE_SIZE_LIST, IDC_HOLE_HIGHLIGHT}),
     [](const ::testing::TestParamInfo<Finder>& info) { return std::string(info.param.name); });
 
 }  // namespace

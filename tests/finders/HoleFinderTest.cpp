@@ -22,7 +22,7 @@ fake::Design OneComponentPerDiameter(const std::vector<int32_t>& diameters) {
 }
 
 class HoleFinderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         afxtest::Reset();
         fake::Reset();
@@ -45,8 +45,8 @@ TEST_F(HoleFinderTest, GetHolesListsSizesInListBoxOrder) {
     RunModal(dialog, [](CDialog& d) {
         afxtest::PressButton(d, IDC_GET_HOLES);
         EXPECT_EQ(afxtest::ListEntries(d, IDC_HOLE_SIZE_LIST),
-                  (Entries{"0.00 Dia", "0.01 Dia", "0.05 Dia", "0.40 Dia", "1.00 Dia",
-                           "10.00 Dia", "2.00 Dia"}));
+                  (Entries{"0.00 Dia", "0.01 Dia", "0.05 Dia", "0.40 Dia", "1.00 Dia", "10.00 Dia",
+                           "2.00 Dia"}));
         EXPECT_EQ(afxtest::ControlText(d, IDC_HOLE_COUNT), "7");
         EXPECT_EQ(afxtest::ControlText(d, IDC_HOLE_SIZE_COUNT), "7");
     });

@@ -20,7 +20,7 @@ fake::Design ThreeComponentsTwelvePads() {
 }
 
 class PadFinderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         afxtest::Reset();
         fake::Reset();
@@ -130,8 +130,8 @@ TEST_F(PadFinderTest, WhereUsedListsEachComponentOnceAndCountsAllSearched) {
     d.padStyles = {{"THT", 2540}, {"SMD", 0}};
     d.components = {{"R2", {0, 0, 0}, {}},  // several pads of the style: listed once
                     {"R1", {1}, {}},
-                    {"J1", {}, {}},         // no pads: still searched
-                    {"R2", {1, 0}, {}},     // same refdes again: listed once
+                    {"J1", {}, {}},      // no pads: still searched
+                    {"R2", {1, 0}, {}},  // same refdes again: listed once
                     {"Q1", {1, 0}, {}}};
     fake::Reset(d);
     RunModal(dialog, [](CDialog& d) {

@@ -13,7 +13,7 @@ namespace {
 using Entries = std::vector<std::string>;
 
 class TextFinderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         afxtest::Reset();
         fake::Reset();
@@ -91,7 +91,7 @@ TEST_F(TextFinderTest, WhereUsedListsMatchesOnceCountsAllAndReplacesItsList) {
     d.textStyles = {"small", "large"};
     for (int i = 1; i <= 12; ++i)
         d.components.push_back({"D" + std::to_string(i), {}, {{"Value", i % 4 == 0 ? 1 : 0}}});
-    d.components[3].attributes.push_back({"MPN", 1});  // D4: two attributes in "large"
+    d.components[3].attributes.push_back({"MPN", 1});    // D4: two attributes in "large"
     d.components.push_back({"D4", {}, {{"Value", 1}}});  // the same refdes again
     fake::Reset(d);
     RunModal(dialog, [](CDialog& d) {

@@ -20,4 +20,6 @@ inline std::vector<std::string> MessageBoxTexts() {
     return texts;
 }
 
-inline const afxtest::MessageBoxRecord& LastMessageBox() { return afxtest::MessageBoxes().back(); }
+inline const afxtest::MessageBoxRecord& LastMessageBox() {
+    return afxtest::MessageBoxes().back();
+}

@@ -24,7 +24,9 @@ void Log(const char* function) {
     if (Instance().onCall) Instance().onCall(function);
 }
 
-bool IsOpen(const DesignContext* context) { return context && context->opaque[0] == kOpen; }
+bool IsOpen(const DesignContext* context) {
+    return context && context->opaque[0] == kOpen;
+}
 
 template <std::size_t N>
 void CopyText(char (&field)[N], const std::string& text) {
@@ -55,8 +57,7 @@ int StoreComponent(DesignContext* context, uint32_t index, ComponentRecord* reco
 int StorePad(DesignContext* context, PadRecord* record) {
     const auto& components = Instance().design.components;
     const uint32_t component = context->opaque[2], pad = context->opaque[3];
-    if (component >= components.size() || pad >= components[component].padStyleIds.size())
-        return 1;
+    if (component >= components.size() || pad >= components[component].padStyleIds.size()) return 1;
     *record = PadRecord{};
     record->padIndex = pad;
     record->padStyleId = components[component].padStyleIds[pad];
@@ -78,7 +79,9 @@ int StoreAttribute(DesignContext* context, AttributeRecord* record) {
 
 }  // namespace
 
-DesignDb& Db() { return Instance(); }
+DesignDb& Db() {
+    return Instance();
+}
 
 void Reset(Design design) {
     Instance() = DesignDb{};
@@ -195,9 +198,9 @@ int32_t TGetTextStyle(DesignContext* context, int32_t textStyleId, TextStyleReco
 int32_t THighlightComponent(DesignContext* context, int32_t colour, ComponentRecord* component) {
     fake::Log("THighlightComponent");
     if (!fake::IsOpen(context)) return 1;
-    Instance().highlights.push_back({std::string(component->refDes, ::strnlen(component->refDes,
-                                                                             DBX_REFDES_SIZE)),
-                                     colour, component->componentIndex});
+    Instance().highlights.push_back(
+        {std::string(component->refDes, ::strnlen(component->refDes, DBX_REFDES_SIZE)), colour,
+         component->componentIndex});
     return 0;
 }
 
