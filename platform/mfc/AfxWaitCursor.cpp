@@ -9,8 +9,11 @@ int g_depth = 0;
 bool g_shown = false;  // whether this framework has an override cursor pushed
 }  // namespace
 
+// The cursor turns to the wait cursor at the first begin; the arrow returns lazily, when the
+// depth is 0 at a repaint, a message box or the end of a handler, so that a begin and end per
+// component costs nothing.
 void CCmdTarget::BeginWaitCursor() {
-    ++g_depth;
+    if (++g_depth == 1 && !g_shown) AfxSyncWaitCursor();
 }
 
 void CCmdTarget::EndWaitCursor() {

@@ -1,6 +1,8 @@
 // Message boxes and the application's wait cursor.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QCursor>
 #include <algorithm>
 
 #include "AfxTesting.h"
@@ -74,6 +76,18 @@ TEST_F(MessageBoxTest, WaitCursorNestsAcrossTargetsAndIsRecordedWithBoxes) {
     ASSERT_EQ(afxtest::MessageBoxes().size(), 2u);
     EXPECT_EQ(afxtest::MessageBoxes()[0].waitCursorDepth, 2);
     EXPECT_EQ(afxtest::MessageBoxes()[1].waitCursorDepth, 0);
+}
+
+TEST_F(MessageBoxTest, WaitCursorShowsAtTheFirstBeginEvenWithoutARepaint) {
+    afxtest::OnNextModal([&](CDialog& d) {
+        d.BeginWaitCursor();
+        const QCursor* cursor = QApplication::overrideCursor();
+        ASSERT_NE(cursor, nullptr);
+        EXPECT_EQ(cursor->shape(), Qt::WaitCursor);
+        d.EndWaitCursor();
+    });
+    dialog.DoModal();
+    EXPECT_FALSE(afxtest::WaitCursorShown());
 }
 
 TEST_F(MessageBoxTest, WaitCursorBegunInAHandlerShowsWhenTheHandlerReturns) {
