@@ -1,22 +1,30 @@
 #include "DesignFileWatcher.h"
 
+#include <sys/stat.h>
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
 namespace pcbhost {
 
-DesignFileWatcher::DesignFileWatcher(const QString& filePath, std::function<void()> onChanged)
-    : filePath_(QFileInfo(filePath).absoluteFilePath()), onChanged_(std::move(onChanged)) {
+DesignFileWatcher::DesignFileWatcher(const QString& filePath, int pollMs, bool useNotifications)
+    : filePath_(QFileInfo(filePath).absoluteFilePath()) {
+    lastStamp_ = StatusStamp();
     lastHash_ = ContentHash();
-    watcher_.addPath(filePath_);
-    watcher_.addPath(QFileInfo(filePath_).absolutePath());
+    if (useNotifications) {
+        watcher_.addPath(filePath_);
+        watcher_.addPath(QFileInfo(filePath_).absolutePath());
+    }
     debounce_.setSingleShot(true);
     debounce_.setInterval(kDebounceMs);
     QObject::connect(&debounce_, &QTimer::timeout, [this] { Check(); });
     auto kick = [this] { debounce_.start(); };
     QObject::connect(&watcher_, &QFileSystemWatcher::fileChanged, kick);
     QObject::connect(&watcher_, &QFileSystemWatcher::directoryChanged, kick);
+    poll_.setInterval(pollMs);
+    QObject::connect(&poll_, &QTimer::timeout, [this] { Poll(); });
+    poll_.start();
 }
 
 QByteArray DesignFileWatcher::ContentHash() const {
@@ -27,14 +35,30 @@ QByteArray DesignFileWatcher::ContentHash() const {
     return hash.result();
 }
 
+// Inode, size and modification time: cheap enough to read on every poll.
+QByteArray DesignFileWatcher::StatusStamp() const {
+    struct stat st {};
+    if (::stat(QFile::encodeName(filePath_).constData(), &st) != 0) return {};
+    return QByteArray::number(qulonglong(st.st_ino)) + ' ' +
+           QByteArray::number(qlonglong(st.st_size)) + ' ' +
+           QByteArray::number(qlonglong(st.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(qlonglong(st.st_mtim.tv_nsec));
+}
+
+void DesignFileWatcher::Poll() {
+    if (StatusStamp() != lastStamp_ && !debounce_.isActive()) debounce_.start();
+}
+
 void DesignFileWatcher::Check() {
     // A replaced file drops out of the watch list; watch the new one.
-    if (QFileInfo::exists(filePath_) && !watcher_.files().contains(filePath_))
+    const bool watching = !watcher_.directories().isEmpty();
+    if (watching && QFileInfo::exists(filePath_) && !watcher_.files().contains(filePath_))
         watcher_.addPath(filePath_);
+    lastStamp_ = StatusStamp();
     const QByteArray hash = ContentHash();
     if (hash.isEmpty() || hash == lastHash_) return;
     lastHash_ = hash;
-    onChanged_();
+    if (onChanged_) onChanged_();
 }
 
 }  // namespace pcbhost

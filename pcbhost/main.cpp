@@ -88,6 +88,8 @@ int main(int argc, char** argv) {
     if (!app) app = std::make_unique<QCoreApplication>(argc, argv);
     QuitOnSignals(*app);
 
+    // Watch before the first read, so that a change made while the design loads is not lost.
+    pcbhost::DesignFileWatcher watcher(QString::fromStdString(designPath));
     auto design = std::make_shared<pcbhost::Design>();
     pcbhost::ReadError readError;
     if (!pcbhost::DesignLoader::Load(designPath, *design, readError)) {
@@ -133,7 +135,7 @@ int main(int argc, char** argv) {
     std::printf("serving %s (%zu components) on %s\n", designPath.c_str(),
                 design->components.size(), socketPath->c_str());
 
-    pcbhost::DesignFileWatcher watcher(QString::fromStdString(designPath), [&] {
+    watcher.SetOnChanged([&] {
         auto reloaded = std::make_shared<pcbhost::Design>();
         pcbhost::ReadError reloadError;
         if (!pcbhost::DesignLoader::Load(designPath, *reloaded, reloadError)) {
