@@ -35,9 +35,9 @@ void ExpectOpenFails(const char* why, std::chrono::milliseconds limit = std::chr
 class Dbx32FailureTest : public LiveHostFixture {};
 
 TEST_F(Dbx32FailureTest, NoToolRunningFailsFast) {
-    ExpectOpenFails("no runtime directory", std::chrono::milliseconds(500));
+    ExpectOpenFails("no runtime directory", std::chrono::milliseconds(1500));
     ASSERT_EQ(::mkdir(dir_.dbxDir().c_str(), 0700), 0);
-    ExpectOpenFails("no socket", std::chrono::milliseconds(500));
+    ExpectOpenFails("no socket", std::chrono::milliseconds(1500));
 }
 
 TEST_F(Dbx32FailureTest, KilledToolFailsTheNextOpenButNotTheSnapshotAlreadyTaken) {
@@ -45,7 +45,7 @@ TEST_F(Dbx32FailureTest, KilledToolFailsTheNextOpenButNotTheSnapshotAlreadyTaken
     OpenedDesign before;
     ASSERT_EQ(before.status, 0);
     host_->Kill();
-    ExpectOpenFails("killed tool (stale socket file)", std::chrono::milliseconds(500));
+    ExpectOpenFails("killed tool (stale socket file)", std::chrono::milliseconds(1500));
     // The open design is served from its snapshot; a highlight cannot reach the tool.
     ComponentRecord component;
     ASSERT_EQ(TGetFirstComponent(&before.context, &component), 0);
