@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 namespace pcbhost {
 
@@ -27,7 +28,7 @@ class DesignFileWatcher {
   private:
     void Check();
     void Poll();
-    QByteArray ContentHash() const;
+    std::optional<size_t> ContentHash() const;
     QByteArray StatusStamp() const;
 
     QString filePath_;
@@ -35,7 +36,7 @@ class DesignFileWatcher {
     QFileSystemWatcher watcher_;
     QTimer debounce_;
     QTimer poll_;
-    QByteArray lastHash_;
+    std::optional<size_t> lastHash_;
     QByteArray lastStamp_;
 };
 
