@@ -42,13 +42,13 @@ QPolygonF Chamfered(const QRectF& r, double c, unsigned corners) {
 }
 
 QPolygonF Trapezoid(double w, double h, double deltaX, double deltaY) {
-    // deltaX narrows the top edge and widens the bottom one; deltaY narrows the left edge and
-    // widens the right one.
+    // deltaX lengthens the left edge and shortens the right one by as much; deltaY lengthens
+    // the bottom edge and shortens the top one (y grows downwards).
     const double hx = w / 2, hy = h / 2;
-    const double dx = std::clamp(deltaX / 2, -hx, hx), dy = std::clamp(deltaY / 2, -hy, hy);
+    const double dx = std::clamp(deltaX / 2, -hy, hy), dy = std::clamp(deltaY / 2, -hx, hx);
     QPolygonF p;
-    p << QPointF(-hx + dx, -hy - dy) << QPointF(hx - dx, -hy + dy) << QPointF(hx + dx, hy - dy)
-      << QPointF(-hx - dx, hy + dy) << QPointF(-hx + dx, -hy - dy);
+    p << QPointF(-hx + dy, -hy - dx) << QPointF(hx - dy, -hy + dx) << QPointF(hx + dy, hy - dx)
+      << QPointF(-hx - dy, hy + dx) << QPointF(-hx + dy, -hy - dx);
     return p;
 }
 

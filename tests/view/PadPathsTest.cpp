@@ -49,13 +49,22 @@ TEST(PadPaths, ChamfersCutOnlyTheChosenCorners) {
     EXPECT_TRUE(p.copper.contains(QPointF(-0.9, 0.9)));
 }
 
-TEST(PadPaths, TrapezoidNarrowsOneEdge) {
+TEST(PadPaths, TrapezoidDeltasTaperTheirOwnEdges) {
     PadGeometry g = Shape(PadShape::Trapezoid, 2, 2);
-    g.deltaX = 1;  // top edge 0.5 mm shorter at each end
-    const PadPaths p = PadPaths::Build(g);
+    g.deltaY = 1;  // top edge 0.5 mm shorter at each end, bottom edge as much longer
+    PadPaths p = PadPaths::Build(g);
     EXPECT_FALSE(p.copper.contains(QPointF(-0.8, -0.9)));
     EXPECT_TRUE(p.copper.contains(QPointF(-0.8, 0.9)));
     EXPECT_NEAR(p.copper.boundingRect().width(), 3.0, 1e-9);
+    EXPECT_NEAR(p.copper.boundingRect().height(), 2.0, 1e-9);
+
+    g.deltaY = 0;
+    g.deltaX = 1;  // left edge 0.5 mm longer at each end, right edge as much shorter
+    p = PadPaths::Build(g);
+    EXPECT_TRUE(p.copper.contains(QPointF(-0.9, -1.3)));
+    EXPECT_FALSE(p.copper.contains(QPointF(0.9, -0.9)));
+    EXPECT_NEAR(p.copper.boundingRect().width(), 2.0, 1e-9);
+    EXPECT_NEAR(p.copper.boundingRect().height(), 3.0, 1e-9);
 }
 
 TEST(PadPaths, CustomPolygonsJoinTheAnchor) {
