@@ -39,6 +39,12 @@ void ArcThroughPoints(Point start, Point mid, Point end, std::vector<Point>& out
     }
     const double a2 = ax * ax + ay * ay, b2 = bx * bx + by * by;
     const Point centre{start.x + (by * a2 - ay * b2) / d, start.y + (ax * b2 - bx * a2) / d};
+    if (!(std::abs(centre.x) <= kMaxCoordinateMm && std::abs(centre.y) <= kMaxCoordinateMm)) {
+        // So nearly straight that its centre lies off any board: the two chords are exact enough.
+        out.push_back(mid);
+        out.push_back(end);
+        return;
+    }
     const auto angleOf = [&](Point p) { return std::atan2(p.y - centre.y, p.x - centre.x); };
     const double a0 = angleOf(start), am = angleOf(mid), a1 = angleOf(end);
     const auto norm = [](double a) {

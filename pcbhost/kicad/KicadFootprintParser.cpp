@@ -112,7 +112,7 @@ Component KicadFootprintParser::Read() {
 void KicadFootprintParser::ReadFpText(Field& reference, Field& value) {
     const std::string_view kind = tok_.ReadAtom();
     Field* field = kind == "reference" ? &reference : kind == "value" ? &value : nullptr;
-    if (!field) {  // free texts are not fields
+    if (!field || field->present) {  // free texts are not fields; the first field text wins
         tok_.SkipList();
         return;
     }

@@ -54,7 +54,7 @@ bool ParseNumber(std::string_view text, double& value) {
 
     const char* first = text.data();
     if (first != last && *first == '+') ++first;
-    if (first == last) return false;
+    if (first == last || *first == '-') return false;
     auto [end, ec] = std::from_chars(first, last, value);
     return ec == std::errc() && end == last && std::isfinite(value);
 }

@@ -78,6 +78,7 @@ TEST(KicadBadInput, AbsurdNumbersAreErrors) {
         R"((pad "1" thru_hole circle (at 0 0) (size 1 1) (drill -0.5) (layers F.Cu)))",
         R"((pad "1" smd roundrect (at 0 0) (size 1 1) (roundrect_rratio 7) (layers F.Cu)))",
         R"((pad "1" smd rect (at 0 0 1e12) (size 1 1) (layers F.Cu)))",
+        R"((pad "1" smd rect (at +-1 0) (size 1 1) (layers F.Cu)))",
     };
     for (const char* pad : pads) {
         const ReadError e = ExpectFailure(WithPad(pad));

@@ -219,4 +219,24 @@ TEST(KicadBoardReader, OutlinesComeFromEdgeCutsAndCourtyardOrFabrication) {
     EXPECT_EQ(TextStyleName(d, c.attributes[0]), "1x1");  // no thickness given
 }
 
+TEST(KicadBoardReader, TheFirstReferenceWinsAndNearlyStraightArcsStayOnTheBoard) {
+    const Design d = Parse(Board(R"(
+  (gr_arc (start 0 0) (mid 2 0.000000001) (end 1 0) (layer "Edge.Cuts") (width 0.1))
+  (footprint "A" (layer "F.Cu") (at 0 0)
+    (property "Reference" "X1" (at 0 0) (effects (font (size 1 1))))
+    (fp_text reference "R9" (at 0 0) (layer "F.SilkS") (effects (font (size 1 1))))
+    (property "Reference" "X2" (at 0 0) (effects (font (size 1 1))))
+  ))"));
+    const Component& c = d.components.at(0);
+    EXPECT_EQ(c.refDes, "X1");
+    int references = 0;
+    for (const Attribute& a : c.attributes) references += a.name == "Reference";
+    EXPECT_EQ(references, 2) << "a later Reference property is kept as an attribute";
+    ASSERT_FALSE(d.boardOutline.empty());
+    for (const auto& s : d.boardOutline) {
+        EXPECT_LE(std::hypot(s.a.x, s.a.y), 2.0 + 1e-6);
+        EXPECT_LE(std::hypot(s.b.x, s.b.y), 2.0 + 1e-6);
+    }
+}
+
 }  // namespace
