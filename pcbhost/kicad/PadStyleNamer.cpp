@@ -1,7 +1,6 @@
 #include "PadStyleNamer.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "StyleName.h"
 
@@ -110,12 +109,7 @@ std::string PadStyleNamer::BaseName(const PadGeometry& g, uint64_t extraKey) {
         }
     }
     if (g.shape == PadShape::Trapezoid) name += " delta" + Pair(g.deltaX, g.deltaY, ",");
-    if (extraKey != 0) {
-        char hash[16];
-        std::snprintf(hash, sizeof hash, " #%08x",
-                      static_cast<unsigned>(extraKey ^ (extraKey >> 32)));
-        name += hash;
-    }
+    if (extraKey != 0) name += HashSuffix(extraKey);
     return name;
 }
 
@@ -126,12 +120,7 @@ int PadStyleNamer::StyleFor(const PadGeometry& geometry, uint64_t extraKey) {
 
     const uint64_t keyHash = KeyHash()(key);
     const std::string base = BaseName(geometry, extraKey);
-    std::string name = FitName(base, keyHash, kPadStyleNameCapacity);
-    for (uint64_t attempt = 1; names_.count(name) != 0; ++attempt) {
-        name = FitName(base + " ~" + std::to_string(attempt), HashCombine(keyHash, attempt),
-                       kPadStyleNameCapacity);
-    }
-    names_.insert(name);
+    std::string name = UniqueName(base, keyHash, kPadStyleNameCapacity, names_);
 
     PadStyle style;
     style.name = std::move(name);

@@ -5,18 +5,15 @@
 #include <cmath>
 #include <cstring>
 
+#include "HashCombine.h"
+
 namespace pcbhost::kicad {
 
 namespace {
 
-uint64_t Mix(uint64_t h, uint64_t v) {
-    h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
-    return h * 0xff51afd7ed558ccdULL;
-}
-
 uint64_t HashBytes(uint64_t h, std::string_view s) {
     for (unsigned char c : s) h = (h ^ c) * 0x100000001b3ULL;
-    return Mix(h, s.size());
+    return HashCombine(h, s.size());
 }
 
 }  // namespace
@@ -166,16 +163,17 @@ uint64_t SexprTokenizer::HashList(uint64_t seed) {
         switch (NextItem()) {
             case Item::ListStart:
                 ++depth;
-                h = HashBytes(Mix(h, '('), atom_);
+                h = HashBytes(HashCombine(h, '('), atom_);
                 break;
             case Item::ListEnd:
                 --depth;
-                h = Mix(h, ')');
+                h = HashCombine(h, ')');
                 break;
             case Item::Atom: {
                 double v = 0;
                 if (!quoted_ && ParseNumber(atom_, v)) {
-                    h = Mix(h, static_cast<uint64_t>(std::llround(std::clamp(v, -1e9, 1e9) * 1e6)));
+                    h = HashCombine(
+                        h, static_cast<uint64_t>(std::llround(std::clamp(v, -1e9, 1e9) * 1e6)));
                 } else {
                     h = HashBytes(h, atom_);
                 }

@@ -25,17 +25,26 @@ std::string FormatQuantised(int64_t micros) {
     return out;
 }
 
-uint64_t HashCombine(uint64_t h, uint64_t v) {
-    h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
-    return h * 0xff51afd7ed558ccdULL;
+std::string HashSuffix(uint64_t key) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, " #%08x", static_cast<unsigned>(key ^ (key >> 32)));
+    return suffix;
 }
 
 std::string FitName(std::string name, uint64_t key, size_t capacity) {
     if (name.size() < capacity) return name;
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, " #%08x", static_cast<unsigned>(key ^ (key >> 32)));
-    name.resize(capacity - 1 - (sizeof(" #00000000") - 1));
+    const std::string suffix = HashSuffix(key);
+    name.resize(capacity - 1 - suffix.size());
     return name + suffix;
+}
+
+std::string UniqueName(const std::string& base, uint64_t key, size_t capacity,
+                       std::unordered_set<std::string>& taken) {
+    std::string name = FitName(base, key, capacity);
+    for (uint64_t attempt = 1; taken.count(name) != 0; ++attempt)
+        name = FitName(base + " ~" + std::to_string(attempt), HashCombine(key, attempt), capacity);
+    taken.insert(name);
+    return name;
 }
 
 }  // namespace pcbhost::kicad

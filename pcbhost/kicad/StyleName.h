@@ -3,6 +3,9 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
+
+#include "HashCombine.h"
 
 namespace pcbhost::kicad {
 
@@ -13,6 +16,11 @@ std::string FormatQuantised(int64_t micros);
 // Cuts `name` to fit `capacity` bytes (terminator included), ending it with a hash of `key` so
 // that cut names stay distinct.
 std::string FitName(std::string name, uint64_t key, size_t capacity);
-uint64_t HashCombine(uint64_t h, uint64_t v);
+// " #" and 8 hex digits of the key.
+std::string HashSuffix(uint64_t key);
+// `base` fitted to `capacity`, or, when another key already took that name, the first free
+// "base ~N"; the name returned is added to `taken`.
+std::string UniqueName(const std::string& base, uint64_t key, size_t capacity,
+                       std::unordered_set<std::string>& taken);
 
 }  // namespace pcbhost::kicad

@@ -26,12 +26,7 @@ int TextStyleNamer::StyleFor(const TextLook& look) {
     if (found != styles_.end()) return found->second;
 
     const uint64_t keyHash = std::hash<std::string>()(base);
-    std::string name = FitName(base, keyHash, kTextStyleNameCapacity);
-    for (uint64_t attempt = 1; names_.count(name) != 0; ++attempt) {
-        name = FitName(base + " ~" + std::to_string(attempt), HashCombine(keyHash, attempt),
-                       kTextStyleNameCapacity);
-    }
-    names_.insert(name);
+    std::string name = UniqueName(base, keyHash, kTextStyleNameCapacity, names_);
 
     const int index = static_cast<int>(design_.textStyles.size());
     design_.textStyles.push_back(TextStyle{std::move(name)});
