@@ -50,7 +50,6 @@ class SexprTokenizer {
     // The head of the list just started, or the atom just read; raw text without quotes.
     std::string_view Head() const { return atom_; }
     std::string_view Atom() const { return atom_; }
-    bool AtomQuoted() const { return quoted_; }
     // The atom just read with its escapes resolved.
     std::string AtomString() const;
 

@@ -51,7 +51,6 @@ class BoardScene {
   public:
     explicit BoardScene(std::shared_ptr<const Design> design);
 
-    const Design& design() const { return *design_; }
     const std::vector<PadPaths>& styles() const { return styles_; }
     const std::vector<OrientedShape>& shapes() const { return shapes_; }
     const std::vector<ScenePad>& pads() const { return pads_; }
