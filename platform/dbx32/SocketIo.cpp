@@ -100,10 +100,18 @@ std::optional<Frame> ReadFrame(int fd, uint32_t maxLength, Deadline deadline, st
     if (!header) return std::nullopt;
     Frame frame;
     frame.type = uint16_t(header->type);
-    frame.payload.resize(header->length);
-    if (!ReadExact(fd, frame.payload.data(), frame.payload.size(), deadline)) {
-        *error = "truncated frame";
-        return std::nullopt;
+    // The buffer grows with the bytes that arrive, so that a header announcing a large frame
+    // costs no memory until its payload comes.
+    constexpr std::size_t kChunk = std::size_t(1) << 20;
+    frame.payload.reserve(std::min<std::size_t>(header->length, 16 * kChunk));
+    while (frame.payload.size() < header->length) {
+        const std::size_t done = frame.payload.size();
+        const std::size_t chunk = std::min<std::size_t>(header->length - done, kChunk);
+        frame.payload.resize(done + chunk);
+        if (!ReadExact(fd, frame.payload.data() + done, chunk, deadline)) {
+            *error = "truncated frame";
+            return std::nullopt;
+        }
     }
     return frame;
 }

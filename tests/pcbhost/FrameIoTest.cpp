@@ -1,5 +1,6 @@
 // Frames over a socketpair: whole frames in small pieces, and every way a frame can be wrong.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -86,6 +87,22 @@ TEST_F(FrameIoTest, TruncatedFramesAndSilenceEndAtTheDeadline) {
     Send({0x44, 0x42});  // half a magic, then the peer goes away
     a_.Reset();
     EXPECT_FALSE(Read());
+}
+
+long PeakRssKiB() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST_F(FrameIoTest, AnAnnouncedLengthCostsNoMemoryUntilItsBytesArrive) {
+    Send(dbx::EncodeFrameHeader(dbx::MessageType::SnapshotReply, dbx::kMaxFrameBytes));
+    Send(std::vector<uint8_t>(10, 0));
+    a_.Reset();
+    const long before = PeakRssKiB();
+    EXPECT_FALSE(Read());
+    EXPECT_EQ(error_, "truncated frame");
+    EXPECT_LT(PeakRssKiB() - before, 64L << 10) << "KiB of peak memory for 10 bytes received";
 }
 
 TEST_F(FrameIoTest, WritingToAClosedPeerFailsWithoutSigpipe) {
