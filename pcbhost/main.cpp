@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -29,8 +30,10 @@ namespace {
 int signalPipe[2] = {-1, -1};
 
 void OnSignal(int) {
+    const int savedErrno = errno;  // may land on the serving thread between a call and its test
     const char byte = 1;
     [[maybe_unused]] const auto n = ::write(signalPipe[1], &byte, 1);
+    errno = savedErrno;
 }
 
 // SIGINT and SIGTERM end the event loop, so that the socket is removed on the way out.
@@ -112,20 +115,19 @@ int main(int argc, char** argv) {
         window->show();
     }
 #endif
-    pcbhost::DesignServer server(*socketPath, [&](const pcbhost::HighlightTarget& target) {
+    // Prints and draws a highlight; runs on the main thread.
+    auto showHighlight = [&](const pcbhost::HighlightTarget& target) {
         log.Print(target.refDes, target.colour);
 #ifdef PCBHOST_HAVE_VIEW
-        if (window) {
-            BoardWindow* w = window.get();
-            QMetaObject::invokeMethod(
-                w,
-                [w, target] {
-                    w->highlight(target.componentIndex, QString::fromStdString(target.refDes),
-                                 target.colour);
-                },
-                Qt::QueuedConnection);
-        }
+        if (window)
+            window->highlight(target.componentIndex, QString::fromStdString(target.refDes),
+                              target.colour);
 #endif
+    };
+    // The serving thread hands each highlight over, so that it never waits on a full stdout.
+    pcbhost::DesignServer server(*socketPath, [&](const pcbhost::HighlightTarget& target) {
+        QMetaObject::invokeMethod(
+            app.get(), [&showHighlight, target] { showHighlight(target); }, Qt::QueuedConnection);
     });
     server.SetDesign(design);
     if (!server.Start(&error)) {

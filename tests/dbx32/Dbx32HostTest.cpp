@@ -48,6 +48,23 @@ TEST_F(Dbx32HostTest, HighlightIsPrintedWithItsColourName) {
     EXPECT_EQ(host_->WaitForLine("highlight"), "highlight R5 YELLOW");
 }
 
+TEST_F(Dbx32HostTest, HighlightsAreAnsweredWhileNobodyReadsTheToolsOutput) {
+    const std::string refDes(60, 'R');
+    StartHost(Design(refDes));
+    OpenedDesign design;
+    ASSERT_EQ(design.status, 0);
+    ComponentRecord component;
+    ASSERT_TRUE(FindComponent(design.context, refDes.c_str(), &component));
+    // About 70 bytes a line: 2000 lines overfill the output pipe several times.
+    int failed = 0;
+    for (int i = 0; i < 2000 && failed == 0; ++i)
+        failed += THighlightComponent(&design.context, 10, &component) != 0;
+    EXPECT_EQ(failed, 0) << "a highlight waited on the tool's stdout";
+    OpenedDesign again;
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(host_->WaitForLine("highlight"), "highlight " + refDes + " RED");
+}
+
 TEST_F(Dbx32HostTest, ReloadsAChangedFileAndKeepsTheLastGoodDesignOnErrors) {
     StartHost(Design("R5"));
     OpenedDesign old;
