@@ -23,7 +23,7 @@ constexpr auto kIdleTimeout = std::chrono::seconds(5);
 
 // The refdes as a component record would hold it.
 std::string_view RecordRefDes(std::string_view refDes) {
-    return refDes.substr(0, std::min<std::size_t>(refDes.size(), 63));
+    return refDes.substr(0, std::min(refDes.size(), dbx::kRecordRefDesChars));
 }
 
 }  // namespace
@@ -44,22 +44,35 @@ class DesignServer::Connection {
     bool Writing() const { return outPos < OutSize(); }
 };
 
-DesignServer::DesignServer(std::string socketPath, HighlightHandler onHighlight)
-    : socketPath_(std::move(socketPath)), onHighlight_(std::move(onHighlight)) {}
+static_assert(DesignServer::kMaxSnapshotBytes == dbx::kMaxFrameBytes);
+
+DesignServer::DesignServer(std::string socketPath, HighlightHandler onHighlight,
+                           std::size_t maxSnapshotBytes)
+    : socketPath_(std::move(socketPath)),
+      onHighlight_(std::move(onHighlight)),
+      maxSnapshotBytes_(maxSnapshotBytes) {}
 
 DesignServer::~DesignServer() {
     Stop();
 }
 
-void DesignServer::SetDesign(std::shared_ptr<const Design> design) {
+bool DesignServer::SetDesign(std::shared_ptr<const Design> design, std::string* error) {
     auto served = std::make_shared<Served>();
     served->design = std::move(design);
     const uint32_t next = generation() + 1;
     served->generation = next;
     served->snapshot =
         std::make_shared<const std::vector<uint8_t>>(SnapshotBuilder::Build(*served->design, next));
+    if (served->snapshot->size() > maxSnapshotBytes_) {
+        if (error)
+            *error = "the design is too large to serve (" +
+                     std::to_string(served->snapshot->size() >> 20) + " MiB of snapshot, at most " +
+                     std::to_string(maxSnapshotBytes_ >> 20) + " MiB)";
+        return false;
+    }
     std::lock_guard lock(mutex_);
     served_ = std::move(served);
+    return true;
 }
 
 uint32_t DesignServer::generation() const {

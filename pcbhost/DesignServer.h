@@ -24,10 +24,14 @@ struct HighlightTarget {
 
 class DesignServer {
   public:
+    static constexpr std::size_t kMaxSnapshotBytes = 256u << 20;  // the protocol's frame limit
+
     // Called on the server thread for each resolved highlight request.
     using HighlightHandler = std::function<void(const HighlightTarget&)>;
 
-    DesignServer(std::string socketPath, HighlightHandler onHighlight);
+    // Snapshots over maxSnapshotBytes are not served: the library would refuse the frame.
+    DesignServer(std::string socketPath, HighlightHandler onHighlight,
+                 std::size_t maxSnapshotBytes = kMaxSnapshotBytes);
     ~DesignServer();
     DesignServer(const DesignServer&) = delete;
     DesignServer& operator=(const DesignServer&) = delete;
@@ -38,8 +42,9 @@ class DesignServer {
     // Stops the thread and removes the socket file. Safe to call more than once.
     void Stop();
 
-    // Serves the design from now on, under a new generation.
-    void SetDesign(std::shared_ptr<const Design> design);
+    // Serves the design from now on, under a new generation. A design whose snapshot is too
+    // large to send is refused with the reason, and the design served so far stays.
+    bool SetDesign(std::shared_ptr<const Design> design, std::string* error = nullptr);
     uint32_t generation() const;
 
     const std::string& socketPath() const { return socketPath_; }
@@ -60,6 +65,7 @@ class DesignServer {
 
     std::string socketPath_;
     HighlightHandler onHighlight_;
+    std::size_t maxSnapshotBytes_;
     int listenFd_ = -1;
     int wakeFd_ = -1;
     unsigned long long socketInode_ = 0;

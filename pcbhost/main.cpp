@@ -129,7 +129,10 @@ int main(int argc, char** argv) {
         QMetaObject::invokeMethod(
             app.get(), [&showHighlight, target] { showHighlight(target); }, Qt::QueuedConnection);
     });
-    server.SetDesign(design);
+    if (!server.SetDesign(design, &error)) {
+        std::fprintf(stderr, "pcbhost: %s: %s\n", designPath.c_str(), error.c_str());
+        return 1;
+    }
     if (!server.Start(&error)) {
         std::fprintf(stderr, "pcbhost: %s\n", error.c_str());
         return 1;
@@ -145,7 +148,12 @@ int main(int argc, char** argv) {
                         reloadError.ToString().c_str());
             return;
         }
-        server.SetDesign(reloaded);
+        std::string tooLarge;
+        if (!server.SetDesign(reloaded, &tooLarge)) {
+            std::printf("error %s: %s (still serving the last good design)\n", designPath.c_str(),
+                        tooLarge.c_str());
+            return;
+        }
 #ifdef PCBHOST_HAVE_VIEW
         if (window) window->setDesign(reloaded);
 #endif

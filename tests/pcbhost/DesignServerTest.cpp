@@ -95,6 +95,19 @@ TEST_F(DesignServerTest, ServesTheCurrentDesignAndSwapsItOnReload) {
     EXPECT_EQ(s->Text(s->components[0].refDes), "U1");
 }
 
+TEST(DesignServerLimitTest, ADesignTooLargeToSendIsRefusedAndTheLastOneStays) {
+    DesignServer server("unused.sock", {}, /*maxSnapshotBytes=*/4096);
+    ASSERT_TRUE(server.SetDesign(Named({"R1"})));
+    const uint32_t served = server.generation();
+    auto large = std::make_shared<Design>();
+    large->components.resize(1000);
+    for (auto& c : large->components) c.refDes = "R100";
+    std::string error;
+    EXPECT_FALSE(server.SetDesign(large, &error));
+    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+    EXPECT_EQ(server.generation(), served);
+}
+
 TEST_F(DesignServerTest, HighlightResolvesByIndexWhileTheGenerationHoldsElseByRefDes) {
     const uint32_t g = server_->generation();
     EXPECT_EQ(Highlight(g, 2, "R1"), dbx::kStatusOk);
