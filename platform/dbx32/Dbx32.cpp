@@ -4,13 +4,14 @@
 // status. No exception leaves a call.
 #include <algorithm>
 #include <cstring>
-#include <exception>
 #include <memory>
 
 #include "Dbx32.h"
 #include "DbxStatus.h"
 #include "DesignToolClient.h"
 #include "OpenDesignTable.h"
+
+static_assert(DBX_REFDES_SIZE - 1 == dbx::kRecordRefDesChars, "both ends cut refdes alike");
 
 namespace {
 
@@ -95,8 +96,6 @@ template <typename Body>
 int32_t Guarded(Body body) {
     try {
         return body();
-    } catch (const std::exception&) {
-        return dbx::kStatusInternalError;
     } catch (...) {
         return dbx::kStatusInternalError;
     }

@@ -25,6 +25,8 @@ constexpr std::size_t kFrameHeaderBytes = 12;
 constexpr uint32_t kMaxFrameBytes = 256u << 20;
 // Requests are small; a server drops a client that announces more.
 constexpr uint32_t kMaxRequestBytes = 64u << 10;
+// A component record holds this many bytes of a reference designator; both ends cut to it.
+constexpr std::size_t kRecordRefDesChars = 63;
 
 enum class MessageType : uint16_t {
     SnapshotRequest = 1,   // empty payload
