@@ -12,8 +12,8 @@ namespace dbx {
 // The directory path by the rule above; not checked.
 std::string RuntimeDirPath();
 
-// Checks the directory; when create is set, a missing directory (and a missing
-// $XDG_RUNTIME_DIR/dbx parent component "dbx") is created with mode 0700 first.
+// Checks the directory; when create is set, a missing directory is created with mode 0700
+// first (its parent must exist).
 bool CheckRuntimeDir(const std::string& dir, bool create, std::string* error);
 
 // A tool name is 1 to 32 characters of [A-Za-z0-9_-].
