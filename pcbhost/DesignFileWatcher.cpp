@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include "RegularFile.h"
+
 namespace pcbhost {
 
 DesignFileWatcher::DesignFileWatcher(const QString& filePath, int pollMs, bool useNotifications)
@@ -28,17 +30,23 @@ DesignFileWatcher::DesignFileWatcher(const QString& filePath, int pollMs, bool u
 }
 
 // A fast, process-seeded hash of the whole file, fed in full chunks so that equal content
-// always hashes alike; a cryptographic hash took 40 times as long on a 50 MB board.
+// always hashes alike; a cryptographic hash took 40 times as long on a 50 MB board. A file that
+// is not a regular one of bounded size is never read: it hashes as its status and the reason, so
+// that the reload that follows reports it.
 std::optional<size_t> DesignFileWatcher::ContentHash() const {
-    QFile file(filePath_);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    RegularFile file;
+    std::string reason;
+    if (!file.Open(QFile::encodeName(filePath_).toStdString(), &reason)) {
+        if (!QFileInfo::exists(filePath_)) return std::nullopt;
+        return qHash(StatusStamp() + QByteArray::fromStdString(reason));
+    }
     QByteArray chunk(1 << 20, Qt::Uninitialized);
     size_t hash = 0;
     for (;;) {
         qint64 filled = 0;
         while (filled < chunk.size()) {
-            const qint64 n = file.read(chunk.data() + filled, chunk.size() - filled);
-            if (n < 0) return std::nullopt;
+            const long n = file.Read(chunk.data() + filled, size_t(chunk.size() - filled), &reason);
+            if (n < 0) return qHash(StatusStamp() + QByteArray::fromStdString(reason));
             if (n == 0) break;
             filled += n;
         }

@@ -1,48 +1,59 @@
 #include "DesignServer.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <list>
 
 #include "DbxProtocol.h"
 #include "DbxStatus.h"
+#include "ServerConnection.h"
 #include "SnapshotBuilder.h"
 
 namespace pcbhost {
 namespace {
 
-constexpr std::size_t kMaxConnections = 64;
-constexpr auto kIdleTimeout = std::chrono::seconds(5);
+// Descriptors kept free for everything else the process opens.
+constexpr std::size_t kReservedFds = 64;
 
-// The refdes as a component record would hold it.
-std::string_view RecordRefDes(std::string_view refDes) {
-    return refDes.substr(0, std::min(refDes.size(), dbx::kRecordRefDesChars));
+// Raises the soft limit on open files to the hard one; returns how many connections fit.
+std::size_t ConnectionCapacity() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 256;
+    if (limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, 1 << 16);
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+        ::getrlimit(RLIMIT_NOFILE, &limit);
+    }
+    const auto usable = std::size_t(std::min<rlim_t>(limit.rlim_cur, 1 << 16));
+    return usable > 2 * kReservedFds ? usable - kReservedFds : kReservedFds;
+}
+
+pid_t PeerPid(int fd) {
+    ucred cred{};
+    socklen_t len = sizeof cred;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0 ? cred.pid : -1;
+}
+
+// Tells a connection that cannot be taken why, without waiting on it, and closes it.
+void Refuse(int fd, const std::string& reason) {
+    auto frame = dbx::EncodeFrameHeader(dbx::MessageType::ErrorReply, uint32_t(reason.size()));
+    frame.insert(frame.end(), reason.begin(), reason.end());
+    [[maybe_unused]] const auto n =
+        ::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    ::close(fd);
 }
 
 }  // namespace
-
-class DesignServer::Connection {
-  public:
-    explicit Connection(int fd) : fd(fd), deadline(dbx::DeadlineIn(kIdleTimeout)) {}
-    dbx::UniqueFd fd;
-    std::vector<uint8_t> in;
-    std::vector<uint8_t> outHead;
-    std::shared_ptr<const std::vector<uint8_t>> outBody;
-    std::size_t outPos = 0;
-    bool closeAfterWrite = false;
-    bool dead = false;
-    dbx::Deadline deadline;
-
-    std::size_t OutSize() const { return outHead.size() + (outBody ? outBody->size() : 0); }
-    bool Writing() const { return outPos < OutSize(); }
-};
 
 static_assert(DesignServer::kMaxSnapshotBytes == dbx::kMaxFrameBytes);
 
@@ -72,12 +83,8 @@ bool DesignServer::SetDesign(std::shared_ptr<const Design> design, std::string* 
     }
     std::lock_guard lock(mutex_);
     served_ = std::move(served);
+    generation_.store(next, std::memory_order_release);
     return true;
-}
-
-uint32_t DesignServer::generation() const {
-    const auto served = Current();
-    return served ? served->generation : 0;
 }
 
 std::shared_ptr<const DesignServer::Served> DesignServer::Current() const {
@@ -87,6 +94,18 @@ std::shared_ptr<const DesignServer::Served> DesignServer::Current() const {
 
 bool DesignServer::Start(std::string* error) {
     if (listenFd_ >= 0) return true;
+    // Whoever holds the lock owns the socket, so that of two servers starting at once exactly
+    // one serves; the lock goes with the process, however it ends.
+    const std::string lockPath = socketPath_ + ".lock";
+    dbx::UniqueFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!lock.valid()) {
+        *error = "cannot open " + lockPath + ": " + std::strerror(errno);
+        return false;
+    }
+    if (::flock(lock.get(), LOCK_EX | LOCK_NB) != 0) {
+        *error = "another design tool is already serving on " + socketPath_;
+        return false;
+    }
     struct stat st {};
     if (::lstat(socketPath_.c_str(), &st) == 0) {
         if (!S_ISSOCK(st.st_mode)) {
@@ -110,7 +129,7 @@ bool DesignServer::Start(std::string* error) {
     }
     std::memcpy(addr.sun_path, socketPath_.c_str(), socketPath_.size() + 1);
     if (!fd.valid() || ::bind(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::chmod(socketPath_.c_str(), 0600) != 0 || ::listen(fd.get(), 64) != 0) {
+        ::chmod(socketPath_.c_str(), 0600) != 0 || ::listen(fd.get(), SOMAXCONN) != 0) {
         *error = "cannot listen on " + socketPath_ + ": " + std::strerror(errno);
         return false;
     }
@@ -121,6 +140,8 @@ bool DesignServer::Start(std::string* error) {
         ::unlink(socketPath_.c_str());
         return false;
     }
+    maxConnections_ = ConnectionCapacity();
+    lockFd_ = lock.Release();
     listenFd_ = fd.Release();
     thread_ = std::thread([this] { Run(); });
     return true;
@@ -138,50 +159,110 @@ void DesignServer::Stop() {
     struct stat st {};
     if (::lstat(socketPath_.c_str(), &st) == 0 && st.st_ino == socketInode_)
         ::unlink(socketPath_.c_str());
+    ::close(lockFd_);
+    lockFd_ = -1;
 }
 
-void DesignServer::Respond(Connection& c, uint16_t type, std::vector<uint8_t> payload,
-                           bool closeAfter) {
-    c.outHead = dbx::EncodeFrameHeader(dbx::MessageType(type), uint32_t(payload.size()));
-    c.outHead.insert(c.outHead.end(), payload.begin(), payload.end());
-    c.outBody.reset();
-    c.outPos = 0;
-    c.closeAfterWrite = closeAfter;
+void DesignServer::Fail(const std::string& reason) {
+    if (onFailure_)
+        onFailure_(reason);
+    else
+        std::fprintf(stderr, "pcbhost: serving stopped: %s\n", reason.c_str());
 }
 
-void DesignServer::HandleFrame(Connection& c) {
-    const auto type = dbx::MessageType(c.in[6] | c.in[7] << 8);
-    const std::string_view payload(
-        reinterpret_cast<const char*>(c.in.data()) + dbx::kFrameHeaderBytes,
-        c.in.size() - dbx::kFrameHeaderBytes);
-    auto error = [&](const std::string& text) {
-        Respond(c, uint16_t(dbx::MessageType::ErrorReply),
-                std::vector<uint8_t>(text.begin(), text.end()), true);
-    };
-    if (type == dbx::MessageType::SnapshotRequest) {
-        const auto served = Current();
-        if (!served) return error("no design is open");
-        c.outHead = dbx::EncodeFrameHeader(dbx::MessageType::SnapshotReply,
-                                           uint32_t(served->snapshot->size()));
-        c.outBody = served->snapshot;
-        c.outPos = 0;
-        c.closeAfterWrite = false;
-        return;
+void DesignServer::Run() {
+    std::vector<pollfd> fds;
+    for (;;) {
+        fds.assign({{wakeFd_, POLLIN, 0}, {listenFd_, POLLIN, 0}});
+        for (const auto& c : connections_) fds.push_back({c.fd(), c.PollEvents(), 0});
+        const int n = ::poll(fds.data(), fds.size(), 250);
+        if (n < 0 && errno != EINTR) {
+            Fail(std::string("poll: ") + std::strerror(errno));
+            break;
+        }
+        if (n > 0 && fds[0].revents) break;  // Stop()
+        if (n > 0 && (fds[1].revents & POLLIN)) AcceptPending();
+        std::size_t i = 2;
+        const auto now = dbx::Clock::now();
+        for (auto& c : connections_) Serve(c, i < fds.size() ? fds[i++].revents : 0, now);
+        connections_.remove_if([this](const ServerConnection& c) {
+            if (c.dead() && --connectionsPerClient_[c.peer()] == 0)
+                connectionsPerClient_.erase(c.peer());
+            return c.dead();
+        });
     }
-    if (type != dbx::MessageType::HighlightRequest) return error("unexpected message type");
+    connections_.clear();
+    connectionsPerClient_.clear();
+}
+
+// Takes every pending connection from a process of the same user, within the per-client share
+// and what the process can hold; any other is told why and closed.
+void DesignServer::AcceptPending() {
+    const long myUid = long(::getuid());
+    for (;;) {
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) return;
+        if (dbx::PeerUid(fd) != myUid) {
+            ::close(fd);
+            continue;
+        }
+        const pid_t peer = PeerPid(fd);
+        if (connections_.size() >= maxConnections_) {
+            Refuse(fd, "too many connections to the design tool (" +
+                           std::to_string(maxConnections_) + "); try again");
+            continue;
+        }
+        auto& held = connectionsPerClient_[peer];
+        if (held >= kMaxConnectionsPerClient) {
+            Refuse(fd, "this process already holds " + std::to_string(held) +
+                           " connections to the design tool, the most one process may hold");
+            continue;
+        }
+        ++held;
+        connections_.emplace_back(fd, peer);
+    }
+}
+
+void DesignServer::Serve(ServerConnection& c, short revents, dbx::Clock::time_point now) {
+    if (c.writing() && (revents & (POLLOUT | POLLHUP)))
+        c.WriteSome();
+    else if (!c.writing() && (revents & (POLLIN | POLLHUP)) && c.ReadSome(now))
+        HandleRequest(c);
+    c.Check(revents, now);
+}
+
+void DesignServer::HandleRequest(ServerConnection& c) {
+    const auto& in = c.request();
+    const auto type = dbx::MessageType(in[6] | in[7] << 8);
+    const std::string_view payload(
+        reinterpret_cast<const char*>(in.data()) + dbx::kFrameHeaderBytes,
+        in.size() - dbx::kFrameHeaderBytes);
+    if (type == dbx::MessageType::HighlightRequest) return HandleHighlight(c, payload);
+    if (type != dbx::MessageType::SnapshotRequest) return c.ReplyError("unexpected message type");
+    const auto served = Current();
+    if (!served) return c.ReplyError("no design is open");
+    c.Reply(dbx::MessageType::SnapshotReply, served->snapshot);
+}
+
+// The component is the one the record came from while its generation is served, else the first
+// whose whole refdes is the one asked for. A request whose client has given up is not applied.
+void DesignServer::HandleHighlight(ServerConnection& c, std::string_view payload) {
     const auto request = dbx::DecodeHighlightRequest(payload);
-    if (!request) return error("malformed highlight request");
+    if (!request) return c.ReplyError("malformed highlight request");
+    if (request->deadline && dbx::Clock::now() > *request->deadline)
+        return c.ReplyError("the highlight request came after its deadline");
     const auto served = Current();
     int index = -1;
     if (served) {
         const auto& components = served->design->components;
-        if (request->generation == served->generation &&
-            request->componentIndex < components.size() &&
-            RecordRefDes(components[request->componentIndex].refDes) == request->refDes) {
-            index = int(request->componentIndex);
+        const uint32_t source = request->componentIndex;
+        if (request->generation == served->generation && source < components.size() &&
+            dbx::RefDesSelects(components[source].refDes, request->refDes, true)) {
+            index = int(source);
         } else {
             for (std::size_t i = 0; i < components.size() && index < 0; ++i)
-                if (RecordRefDes(components[i].refDes) == request->refDes) index = int(i);
+                if (dbx::RefDesSelects(components[i].refDes, request->refDes, false))
+                    index = int(i);
         }
     }
     int32_t status = dbx::kStatusHighlightNotFound;
@@ -191,98 +272,7 @@ void DesignServer::HandleFrame(Connection& c) {
         if (onHighlight_) onHighlight_(target);
         status = dbx::kStatusOk;
     }
-    Respond(c, uint16_t(dbx::MessageType::HighlightReply), dbx::EncodeStatus(status), false);
-}
-
-void DesignServer::Run() {
-    std::list<Connection> connections;
-    const long myUid = long(::getuid());
-    for (;;) {
-        std::vector<pollfd> fds{{wakeFd_, POLLIN, 0}, {listenFd_, POLLIN, 0}};
-        for (auto& c : connections)
-            fds.push_back({c.fd.get(), short(c.Writing() ? POLLOUT : POLLIN), 0});
-        int n = ::poll(fds.data(), fds.size(), 250);
-        if (n < 0 && errno != EINTR) break;
-        if (fds[0].revents) return;  // Stop(); the list closes the connections
-        if (n > 0 && (fds[1].revents & POLLIN)) {
-            for (;;) {
-                const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-                if (fd < 0) break;
-                if (dbx::PeerUid(fd) == myUid && connections.size() < kMaxConnections)
-                    connections.emplace_back(fd);
-                else
-                    ::close(fd);
-            }
-        }
-        std::size_t i = 2;
-        const auto now = dbx::Clock::now();
-        for (auto& c : connections) {
-            const short revents = i < fds.size() ? fds[i].revents : 0;
-            ++i;
-            if (revents & (POLLERR | POLLNVAL)) {
-                c.dead = true;
-                continue;
-            }
-            if (c.Writing() && (revents & (POLLOUT | POLLHUP))) {
-                while (c.Writing()) {
-                    const bool head = c.outPos < c.outHead.size();
-                    const uint8_t* data = head ? c.outHead.data() + c.outPos
-                                               : c.outBody->data() + (c.outPos - c.outHead.size());
-                    const std::size_t left =
-                        head ? c.outHead.size() - c.outPos : c.OutSize() - c.outPos;
-                    const ssize_t sent =
-                        ::send(c.fd.get(), data, left, MSG_NOSIGNAL | MSG_DONTWAIT);
-                    if (sent > 0) {
-                        c.outPos += std::size_t(sent);
-                        c.deadline = now + kIdleTimeout;
-                        continue;
-                    }
-                    if (sent < 0 && errno == EINTR) continue;
-                    if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
-                    c.dead = true;
-                    break;
-                }
-                if (!c.Writing()) {
-                    c.outHead.clear();
-                    c.outBody.reset();
-                    c.outPos = 0;
-                    if (c.closeAfterWrite) c.dead = true;
-                }
-            } else if (!c.Writing() && (revents & (POLLIN | POLLHUP))) {
-                // Read up to the end of the current frame.
-                std::size_t want = dbx::kFrameHeaderBytes;
-                if (c.in.size() >= dbx::kFrameHeaderBytes) want += dbx::GetU32(c.in.data() + 8);
-                const std::size_t have = c.in.size();
-                c.in.resize(want);
-                const ssize_t got =
-                    ::recv(c.fd.get(), c.in.data() + have, want - have, MSG_DONTWAIT);
-                if (got <= 0) {
-                    c.in.resize(have);
-                    if (got == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK))
-                        c.dead = true;
-                    continue;
-                }
-                c.in.resize(have + std::size_t(got));
-                c.deadline = now + kIdleTimeout;
-                if (have < dbx::kFrameHeaderBytes && c.in.size() == dbx::kFrameHeaderBytes) {
-                    std::string error;
-                    if (!dbx::DecodeFrameHeader(c.in.data(), dbx::kMaxRequestBytes, &error)) {
-                        Respond(c, uint16_t(dbx::MessageType::ErrorReply),
-                                std::vector<uint8_t>(error.begin(), error.end()), true);
-                        c.in.clear();
-                        continue;
-                    }
-                }
-                if (c.in.size() >= dbx::kFrameHeaderBytes &&
-                    c.in.size() == dbx::kFrameHeaderBytes + dbx::GetU32(c.in.data() + 8)) {
-                    HandleFrame(c);
-                    c.in.clear();
-                }
-            }
-            if (now > c.deadline) c.dead = true;
-        }
-        connections.remove_if([](const Connection& c) { return c.dead; });
-    }
+    c.Reply(dbx::MessageType::HighlightReply, dbx::EncodeStatus(status));
 }
 
 }  // namespace pcbhost

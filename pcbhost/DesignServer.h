@@ -3,8 +3,13 @@
 // Garbage, oversized or slow requests get an error reply or are dropped; serving goes on.
 #pragma once
 
+#include <sys/types.h>
+
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <list>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -14,6 +19,8 @@
 #include "Design.h"
 
 namespace pcbhost {
+
+class ServerConnection;
 
 struct HighlightTarget {
     int componentIndex = -1;
@@ -25,9 +32,14 @@ struct HighlightTarget {
 class DesignServer {
   public:
     static constexpr std::size_t kMaxSnapshotBytes = 256u << 20;  // the protocol's frame limit
+    // Connections one client process may hold at once; beyond it, and beyond what the process
+    // may open, a connection gets an error reply saying so.
+    static constexpr std::size_t kMaxConnectionsPerClient = 512;
 
     // Called on the server thread for each resolved highlight request.
     using HighlightHandler = std::function<void(const HighlightTarget&)>;
+    // Called on the server thread when serving stops for an error, with the reason.
+    using FailureHandler = std::function<void(const std::string&)>;
 
     // Snapshots over maxSnapshotBytes are not served: the library would refuse the frame.
     DesignServer(std::string socketPath, HighlightHandler onHighlight,
@@ -35,6 +47,8 @@ class DesignServer {
     ~DesignServer();
     DesignServer(const DesignServer&) = delete;
     DesignServer& operator=(const DesignServer&) = delete;
+
+    void SetFailureHandler(FailureHandler onFailure) { onFailure_ = std::move(onFailure); }
 
     // Binds the socket (replacing a stale one; refusing when another server answers on it) and
     // starts the serving thread.
@@ -45,7 +59,8 @@ class DesignServer {
     // Serves the design from now on, under a new generation. A design whose snapshot is too
     // large to send is refused with the reason, and the design served so far stays.
     bool SetDesign(std::shared_ptr<const Design> design, std::string* error = nullptr);
-    uint32_t generation() const;
+    // The generation served; safe to read from any thread.
+    uint32_t generation() const { return generation_.load(std::memory_order_acquire); }
 
     const std::string& socketPath() const { return socketPath_; }
 
@@ -55,23 +70,32 @@ class DesignServer {
         std::shared_ptr<const Design> design;
         std::shared_ptr<const std::vector<uint8_t>> snapshot;
     };
-    class Connection;
 
     std::shared_ptr<const Served> Current() const;
     void Run();
-    void HandleFrame(Connection& connection);
-    void Respond(Connection& connection, uint16_t type, std::vector<uint8_t> payload,
-                 bool closeAfter);
+    void AcceptPending();
+    void Serve(ServerConnection& connection, short revents,
+               std::chrono::steady_clock::time_point now);
+    void HandleRequest(ServerConnection& connection);
+    void HandleHighlight(ServerConnection& connection, std::string_view payload);
+    void Fail(const std::string& reason);
 
     std::string socketPath_;
     HighlightHandler onHighlight_;
+    FailureHandler onFailure_;
     std::size_t maxSnapshotBytes_;
+    std::size_t maxConnections_ = 0;
+    int lockFd_ = -1;
     int listenFd_ = -1;
     int wakeFd_ = -1;
     unsigned long long socketInode_ = 0;
     std::thread thread_;
     mutable std::mutex mutex_;
     std::shared_ptr<const Served> served_;
+    std::atomic<uint32_t> generation_{0};
+    // Owned by the serving thread.
+    std::list<ServerConnection> connections_;
+    std::map<pid_t, std::size_t> connectionsPerClient_;
 };
 
 }  // namespace pcbhost

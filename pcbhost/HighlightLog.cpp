@@ -26,11 +26,4 @@ std::string HighlightLog::Line(const std::string& refDes, int colour) {
     return "highlight " + printable + " " + ColourName(colour);
 }
 
-void HighlightLog::Print(const std::string& refDes, int colour) {
-    const std::string line = Line(refDes, colour) + "\n";
-    std::lock_guard lock(mutex_);
-    std::fputs(line.c_str(), out_);
-    std::fflush(out_);
-}
-
 }  // namespace pcbhost

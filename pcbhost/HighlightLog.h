@@ -1,24 +1,15 @@
-// Prints "highlight REFDES COLOUR" on stdout, one flushed line per highlight; colour codes
-// 10 RED, 16 WHITE, 13 BLUE, 15 CYAN, 12 YELLOW are named, others printed as numbers.
+// The "highlight REFDES COLOUR" line printed for each highlight request; colour codes 10 RED,
+// 16 WHITE, 13 BLUE, 15 CYAN, 12 YELLOW are named, others printed as numbers.
 #pragma once
 
-#include <cstdio>
-#include <mutex>
 #include <string>
 
 namespace pcbhost {
 
 class HighlightLog {
   public:
-    explicit HighlightLog(std::FILE* out = stdout) : out_(out) {}
-
     static std::string ColourName(int colour);
     static std::string Line(const std::string& refDes, int colour);
-    void Print(const std::string& refDes, int colour);
-
-  private:
-    std::FILE* out_;
-    std::mutex mutex_;
 };
 
 }  // namespace pcbhost

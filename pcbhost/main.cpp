@@ -1,13 +1,9 @@
 // pcbhost [--headless] DESIGN: opens a design file, serves it to libDbx32 on the socket
 // "pcb.sock" in the runtime directory, prints one line per highlight request and reloads the
 // file when it changes.
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -18,6 +14,8 @@
 #include "DesignLoader.h"
 #include "DesignServer.h"
 #include "HighlightLog.h"
+#include "LineWriter.h"
+#include "SignalShutdown.h"
 
 #ifdef PCBHOST_HAVE_VIEW
 #include <QApplication>
@@ -26,27 +24,6 @@
 #endif
 
 namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void OnSignal(int) {
-    const int savedErrno = errno;  // may land on the serving thread between a call and its test
-    const char byte = 1;
-    [[maybe_unused]] const auto n = ::write(signalPipe[1], &byte, 1);
-    errno = savedErrno;
-}
-
-// SIGINT and SIGTERM end the event loop, so that the socket is removed on the way out.
-void QuitOnSignals(QCoreApplication& app) {
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-}
 
 bool HasDisplay() {
     return !qEnvironmentVariableIsEmpty("DISPLAY") ||
@@ -89,7 +66,7 @@ int main(int argc, char** argv) {
     (void)gui;
 #endif
     if (!app) app = std::make_unique<QCoreApplication>(argc, argv);
-    QuitOnSignals(*app);
+    pcbhost::SignalShutdown::Install(*app);
 
     // Watch before the first read, so that a change made while the design loads is not lost.
     pcbhost::DesignFileWatcher watcher(QString::fromStdString(designPath));
@@ -106,7 +83,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    pcbhost::HighlightLog log;
+    // Nothing on the main thread waits on standard output: a reader that does not read costs
+    // lines, never the tool.
+    pcbhost::LineWriter out(STDOUT_FILENO);
 #ifdef PCBHOST_HAVE_VIEW
     std::unique_ptr<BoardWindow> window;
     if (gui) {
@@ -117,7 +96,7 @@ int main(int argc, char** argv) {
 #endif
     // Prints and draws a highlight; runs on the main thread.
     auto showHighlight = [&](const pcbhost::HighlightTarget& target) {
-        log.Print(target.refDes, target.colour);
+        out.Write(pcbhost::HighlightLog::Line(target.refDes, target.colour));
 #ifdef PCBHOST_HAVE_VIEW
         if (window)
             window->highlight(target.componentIndex, QString::fromStdString(target.refDes),
@@ -133,32 +112,37 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pcbhost: %s: %s\n", designPath.c_str(), error.c_str());
         return 1;
     }
+    server.SetFailureHandler([&app](const std::string& reason) {
+        std::fprintf(stderr, "pcbhost: serving stopped: %s\n", reason.c_str());
+        QMetaObject::invokeMethod(
+            app.get(), [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+    });
     if (!server.Start(&error)) {
         std::fprintf(stderr, "pcbhost: %s\n", error.c_str());
         return 1;
     }
-    std::printf("serving %s (%zu components) on %s\n", designPath.c_str(),
-                design->components.size(), socketPath->c_str());
+    pcbhost::SignalShutdown::SetSocketPath(*socketPath);
+    out.Write("serving " + designPath + " (" + std::to_string(design->components.size()) +
+              " components) on " + *socketPath);
 
     watcher.SetOnChanged([&] {
         auto reloaded = std::make_shared<pcbhost::Design>();
         pcbhost::ReadError reloadError;
         if (!pcbhost::DesignLoader::Load(designPath, *reloaded, reloadError)) {
-            std::printf("error %s (still serving the last good design)\n",
-                        reloadError.ToString().c_str());
+            out.Write("error " + reloadError.ToString() + " (still serving the last good design)");
             return;
         }
         std::string tooLarge;
         if (!server.SetDesign(reloaded, &tooLarge)) {
-            std::printf("error %s: %s (still serving the last good design)\n", designPath.c_str(),
-                        tooLarge.c_str());
+            out.Write("error " + designPath + ": " + tooLarge +
+                      " (still serving the last good design)");
             return;
         }
 #ifdef PCBHOST_HAVE_VIEW
         if (window) window->setDesign(reloaded);
 #endif
-        std::printf("reloaded %s (%zu components)\n", designPath.c_str(),
-                    reloaded->components.size());
+        out.Write("reloaded " + designPath + " (" + std::to_string(reloaded->components.size()) +
+                  " components)");
     });
 
     const int rc = app->exec();

@@ -8,6 +8,7 @@
 
 #include "Dbx32.h"
 #include "DbxStatus.h"
+#include "DesignContextWords.h"
 #include "DesignToolClient.h"
 #include "OpenDesignTable.h"
 
@@ -18,11 +19,9 @@ namespace {
 using dbx::OpenDesign;
 using dbx::OpenDesignTable;
 
-constexpr uint32_t kContextMagic = 0x43584244;  // "DBXC"
-constexpr uint32_t kNone = UINT32_MAX;
-
-// The context words: magic, handle, then the cursors of the three walks.
-enum Word { kMagic, kHandle, kComponent, kPadComponent, kPad, kAttrComponent, kAttr };
+using dbx::kContextMagic;
+using enum dbx::ContextWord;
+constexpr uint32_t kNone = dbx::kNoCursor;
 
 struct OpenContext {
     uint32_t* words;
@@ -44,11 +43,6 @@ void CopyText(char (&field)[N], std::string_view text) {
     field[n] = '\0';
 }
 
-// The text as a record of capacity N would hold it.
-std::string_view CutText(std::string_view text, std::size_t capacity) {
-    return text.substr(0, std::min(text.size(), capacity - 1));
-}
-
 void FillComponent(const OpenContext& c, uint32_t index, ComponentRecord* record) {
     *record = {};
     record->componentIndex = index;
@@ -56,19 +50,19 @@ void FillComponent(const OpenContext& c, uint32_t index, ComponentRecord* record
     record->generation = c.snapshot().generation();
 }
 
-// The component whose pads or attributes a walk covers: the current one when its refdes
-// reads as the given text, else the first one that does; kNone when there is none.
+// The component whose pads or attributes a walk covers: the current one when the text is its
+// record's refdes, else the first one whose whole refdes is the text; kNone when there is none.
+// A text cut by a record thus never selects a component it was not read from.
 uint32_t FindComponent(const OpenContext& c, const char* refDes) {
     if (!refDes) return kNone;
     const std::string_view wanted(refDes, ::strnlen(refDes, DBX_REFDES_SIZE));
     const auto& s = c.snapshot();
-    auto matches = [&](uint32_t i) {
-        return CutText(s.Text(s.components[i].refDes), DBX_REFDES_SIZE) == wanted;
-    };
     const uint32_t current = c.words[kComponent];
-    if (current < s.components.size() && matches(current)) return current;
+    if (current < s.components.size() &&
+        dbx::RefDesSelects(s.Text(s.components[current].refDes), wanted, true))
+        return current;
     for (uint32_t i = 0; i < s.components.size(); ++i)
-        if (matches(i)) return i;
+        if (dbx::RefDesSelects(s.Text(s.components[i].refDes), wanted, false)) return i;
     return kNone;
 }
 
@@ -120,11 +114,7 @@ DBX32_EXPORT int32_t DBX_CALL TOpenDesign(int32_t /*mode*/, int32_t /*version*/,
         auto snapshot = dbx::DesignToolClient::FetchSnapshot(*path, &error);
         if (!snapshot) return dbx::kStatusNoTool;
         auto design = std::make_shared<OpenDesign>(OpenDesign{std::move(*snapshot), *path});
-        const uint32_t handle = OpenDesignTable::Instance().Add(std::move(design));
-        uint32_t* w = context->opaque;
-        w[kMagic] = kContextMagic;
-        w[kHandle] = handle;
-        w[kComponent] = w[kPadComponent] = w[kPad] = w[kAttrComponent] = w[kAttr] = kNone;
+        dbx::OpenContextOn(context, OpenDesignTable::Instance().Add(std::move(design)));
         return dbx::kStatusOk;
     });
 }

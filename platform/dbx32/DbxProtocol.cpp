@@ -53,6 +53,13 @@ std::vector<uint8_t> EncodeHighlightRequest(const HighlightRequest& request) {
     PutU32(out, uint32_t(request.colour));
     PutU32(out, uint32_t(n));
     out.insert(out.end(), request.refDes.begin(), request.refDes.begin() + long(n));
+    if (request.deadline) {
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            request.deadline->time_since_epoch())
+                            .count();
+        PutU32(out, uint32_t(uint64_t(ns)));
+        PutU32(out, uint32_t(uint64_t(ns) >> 32));
+    }
     return out;
 }
 
@@ -64,8 +71,14 @@ std::optional<HighlightRequest> DecodeHighlightRequest(std::string_view payload)
     request.componentIndex = GetU32(p + 4);
     request.colour = int32_t(GetU32(p + 8));
     const uint32_t n = GetU32(p + 12);
-    if (n > kMaxRefDesBytes || payload.size() != 16 + std::size_t(n)) return std::nullopt;
-    request.refDes.assign(payload.substr(16));
+    if (n > kMaxRefDesBytes) return std::nullopt;
+    const std::size_t end = 16 + std::size_t(n);
+    if (payload.size() != end && payload.size() != end + 8) return std::nullopt;
+    request.refDes.assign(payload.substr(16, n));
+    if (payload.size() == end + 8) {
+        const uint64_t ns = GetU32(p + end) | uint64_t(GetU32(p + end + 4)) << 32;
+        request.deadline = Deadline(std::chrono::nanoseconds(int64_t(ns)));
+    }
     return request;
 }
 

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "RecordRefDes.h"
 #include "RuntimeDir.h"
 #include "SnapshotReader.h"
 #include "SnapshotWriter.h"
@@ -25,8 +26,6 @@ constexpr std::size_t kFrameHeaderBytes = 12;
 constexpr uint32_t kMaxFrameBytes = 256u << 20;
 // Requests are small; a server drops a client that announces more.
 constexpr uint32_t kMaxRequestBytes = 64u << 10;
-// A component record holds this many bytes of a reference designator; both ends cut to it.
-constexpr std::size_t kRecordRefDesChars = 63;
 
 enum class MessageType : uint16_t {
     SnapshotRequest = 1,   // empty payload
@@ -48,12 +47,15 @@ std::optional<FrameHeader> DecodeFrameHeader(const uint8_t* bytes, uint32_t maxL
                                              std::string* error);
 
 // Payload of a highlight request:
-//   u32 snapshot generation, u32 component index, i32 colour, u32 refdes length, refdes bytes
+//   u32 snapshot generation, u32 component index, i32 colour, u32 refdes length, refdes bytes,
+//   then optionally u64 deadline: the client's steady-clock time in nanoseconds after which it no
+//   longer waits for the answer, so that the tool does not apply the request later.
 struct HighlightRequest {
     uint32_t generation = 0;
     uint32_t componentIndex = 0;
     int32_t colour = 0;
     std::string refDes;
+    std::optional<Deadline> deadline;
 };
 constexpr std::size_t kMaxRefDesBytes = 4096;
 

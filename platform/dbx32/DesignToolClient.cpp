@@ -5,8 +5,7 @@ namespace {
 
 std::optional<Frame> Exchange(const std::string& socketPath, MessageType type,
                               const std::vector<uint8_t>& payload, uint32_t maxReply,
-                              std::string* error) {
-    const Deadline deadline = DeadlineIn(kExchangeTimeout);
+                              Deadline deadline, std::string* error) {
     UniqueFd fd = ConnectUnix(socketPath, deadline, error);
     if (!fd.valid()) return std::nullopt;
     if (!WriteFrame(fd.get(), uint16_t(type), payload, deadline)) {
@@ -20,7 +19,8 @@ std::optional<Frame> Exchange(const std::string& socketPath, MessageType type,
 
 std::optional<Snapshot> DesignToolClient::FetchSnapshot(const std::string& socketPath,
                                                         std::string* error) {
-    auto frame = Exchange(socketPath, MessageType::SnapshotRequest, {}, kMaxFrameBytes, error);
+    auto frame = Exchange(socketPath, MessageType::SnapshotRequest, {}, kMaxFrameBytes,
+                          DeadlineIn(kExchangeTimeout), error);
     if (!frame) return std::nullopt;
     if (frame->type != uint16_t(MessageType::SnapshotReply)) {
         *error = "the tool did not answer with a snapshot";
@@ -32,8 +32,11 @@ std::optional<Snapshot> DesignToolClient::FetchSnapshot(const std::string& socke
 std::optional<int32_t> DesignToolClient::Highlight(const std::string& socketPath,
                                                    const HighlightRequest& request,
                                                    std::string* error) {
-    auto frame = Exchange(socketPath, MessageType::HighlightRequest,
-                          EncodeHighlightRequest(request), kMaxRequestBytes, error);
+    // The tool is told when this call stops waiting, so that it does not highlight later.
+    HighlightRequest timed = request;
+    timed.deadline = DeadlineIn(kExchangeTimeout);
+    auto frame = Exchange(socketPath, MessageType::HighlightRequest, EncodeHighlightRequest(timed),
+                          kMaxRequestBytes, *timed.deadline, error);
     if (!frame) return std::nullopt;
     if (frame->type != uint16_t(MessageType::HighlightReply)) {
         *error = "the tool did not answer with a status";

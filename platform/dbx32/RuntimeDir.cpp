@@ -23,7 +23,15 @@ bool CheckRuntimeDir(const std::string& dir, bool create, std::string* error) {
             *error = dir + ": " + std::strerror(errno);
             return false;
         }
-        if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+        if (::mkdir(dir.c_str(), 0700) == 0) {
+            // The umask may have taken bits away; a directory left unusable would refuse every
+            // later start too.
+            if (::chmod(dir.c_str(), 0700) != 0) {
+                *error = "cannot set the mode of " + dir + ": " + std::strerror(errno);
+                ::rmdir(dir.c_str());
+                return false;
+            }
+        } else if (errno != EEXIST) {
             *error = "cannot create " + dir + ": " + std::strerror(errno);
             return false;
         }
