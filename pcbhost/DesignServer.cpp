@@ -247,9 +247,10 @@ void DesignServer::HandleRequest(ServerConnection& c) {
 // The component is the one the record came from while its generation is served, else the first
 // whose whole refdes is the one asked for. A request whose client has given up is not applied.
 void DesignServer::HandleHighlight(ServerConnection& c, std::string_view payload) {
-    const auto request = dbx::DecodeHighlightRequest(payload);
+    std::optional<dbx::Deadline> deadline;
+    const auto request = dbx::DecodeHighlightRequest(payload, &deadline);
     if (!request) return c.ReplyError("malformed highlight request");
-    if (request->deadline && dbx::Clock::now() > *request->deadline)
+    if (deadline && dbx::Clock::now() > *deadline)
         return c.ReplyError("the highlight request came after its deadline");
     const auto served = Current();
     int index = -1;

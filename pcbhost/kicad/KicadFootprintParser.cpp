@@ -1,5 +1,6 @@
 #include "KicadFootprintParser.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "BoardNumbers.h"
@@ -45,6 +46,20 @@ std::string KicadFootprintParser::ReadLimitedString(size_t capacity, const char*
     std::string text = tok_.AtomString();
     if (text.size() >= capacity) {
         tok_.Fail(std::string(what) + " longer than " + std::to_string(capacity - 1) + " bytes");
+    }
+    return text;
+}
+
+// A name is text: a zero byte or other control character would be cut or shown as something else
+// by whoever reads the record, so such a name is refused.
+std::string KicadFootprintParser::ReadName(size_t capacity, const char* what) {
+    std::string text = ReadLimitedString(capacity, what);
+    for (const unsigned char c : text) {
+        if (c < 0x20 || c == 0x7f) {
+            char code[8];
+            std::snprintf(code, sizeof code, "0x%02x", c);
+            tok_.Fail(std::string(what) + " holds a control character (" + code + ")");
+        }
     }
     return text;
 }
@@ -119,7 +134,7 @@ void KicadFootprintParser::ReadFpText(Field& reference, Field& value) {
     const bool isReference = field == &reference;
     field->attribute.name = isReference ? "Reference" : "Value";
     field->attribute.value = isReference
-                                 ? ReadLimitedString(kRefDesCapacity, "reference designator")
+                                 ? ReadName(kRefDesCapacity, "reference designator")
                                  : ReadLimitedString(kAttributeValueCapacity, "attribute value");
     TextLook look;
     ReadTextChildren(look, field->position);
@@ -130,9 +145,9 @@ void KicadFootprintParser::ReadFpText(Field& reference, Field& value) {
 void KicadFootprintParser::ReadProperty(Field& reference, Field& value,
                                         std::vector<Attribute>& others) {
     Attribute attribute;
-    attribute.name = ReadLimitedString(kAttributeNameCapacity, "attribute name");
+    attribute.name = ReadName(kAttributeNameCapacity, "attribute name");
     const bool isReference = attribute.name == "Reference";
-    attribute.value = isReference ? ReadLimitedString(kRefDesCapacity, "reference designator")
+    attribute.value = isReference ? ReadName(kRefDesCapacity, "reference designator")
                                   : ReadLimitedString(kAttributeValueCapacity, "attribute value");
     TextLook look;
     Point position;

@@ -31,6 +31,8 @@ class KicadFootprintParser {
     void ReadEffects(TextLook& look);
     void ReadFont(TextLook& look);
     std::string ReadLimitedString(size_t capacity, const char* what);
+    // A limited string that must hold no control character.
+    std::string ReadName(size_t capacity, const char* what);
 
     SexprTokenizer& tok_;
     PadStyleNamer& padStyles_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -14,6 +15,36 @@ namespace {
 uint64_t HashBytes(uint64_t h, std::string_view s) {
     for (unsigned char c : s) h = (h ^ c) * 0x100000001b3ULL;
     return HashCombine(h, s.size());
+}
+
+// For a well-formed decimal that a double cannot hold, whether it is too small rather than too
+// large: its first non-zero digit then stands far right of the decimal point.
+bool IsTooSmallForDouble(std::string_view text) {
+    const size_t e = text.find_first_of("eE");
+    long long exponent = 0;
+    if (e != std::string_view::npos) {
+        std::string_view digits = text.substr(e + 1);
+        const bool negative = !digits.empty() && digits[0] == '-';
+        if (!digits.empty() && (digits[0] == '+' || negative)) digits.remove_prefix(1);
+        const auto [end, ec] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), exponent);
+        if (ec == std::errc::result_out_of_range) exponent = LLONG_MAX / 2;
+        if (negative) exponent = -exponent;
+    }
+    long long magnitude = 0;  // digits before the point, or minus the zeros right after it
+    bool point = false;
+    for (const char c : text.substr(0, e)) {
+        if (c == '.') {
+            point = true;
+        } else if (c >= '1' && c <= '9') {
+            if (point) break;
+            ++magnitude;
+        } else if (c == '0') {
+            if (point && magnitude <= 0) --magnitude;
+            if (!point && magnitude > 0) ++magnitude;
+        }
+    }
+    return magnitude + exponent < 0;
 }
 
 }  // namespace
@@ -50,9 +81,15 @@ bool ParseNumber(std::string_view text, double& value) {
     }
 
     const char* first = text.data();
-    if (first != last && *first == '+') ++first;
-    if (first == last || *first == '-') return false;
+    const bool plus = first != last && *first == '+';  // from_chars takes '-' only
+    if (plus) ++first;
+    if (first == last || (plus && *first == '-')) return false;
     auto [end, ec] = std::from_chars(first, last, value);
+    if (ec == std::errc::result_out_of_range && end == last &&
+        IsTooSmallForDouble({first, size_t(last - first)})) {
+        value = 0;  // below the smallest double: reads as zero
+        return true;
+    }
     return ec == std::errc() && end == last && std::isfinite(value);
 }
 
@@ -197,7 +234,13 @@ std::string SexprTokenizer::ReadString() {
 double SexprTokenizer::ReadNumber() {
     ReadAtom();
     double v = 0;
-    if (!ParseNumber(atom_, v)) Fail("not a number: '" + std::string(atom_.substr(0, 40)) + "'");
+    if (ParseNumber(atom_, v)) return v;
+    const std::string shown(atom_.substr(0, 40));
+    double ignored = 0;
+    const auto [end, ec] = std::from_chars(atom_.data(), atom_.data() + atom_.size(), ignored);
+    if (ec == std::errc::result_out_of_range && end == atom_.data() + atom_.size())
+        Fail("number out of range: '" + shown + "'");
+    Fail("not a number: '" + shown + "'");
     return v;
 }
 

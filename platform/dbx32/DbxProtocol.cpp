@@ -44,7 +44,8 @@ std::optional<FrameHeader> DecodeFrameHeader(const uint8_t* bytes, uint32_t maxL
     return header;
 }
 
-std::vector<uint8_t> EncodeHighlightRequest(const HighlightRequest& request) {
+std::vector<uint8_t> EncodeHighlightRequest(const HighlightRequest& request,
+                                            std::optional<Deadline> deadline) {
     std::vector<uint8_t> out;
     const std::size_t n = std::min(request.refDes.size(), kMaxRefDesBytes);
     out.reserve(16 + n);
@@ -53,17 +54,18 @@ std::vector<uint8_t> EncodeHighlightRequest(const HighlightRequest& request) {
     PutU32(out, uint32_t(request.colour));
     PutU32(out, uint32_t(n));
     out.insert(out.end(), request.refDes.begin(), request.refDes.begin() + long(n));
-    if (request.deadline) {
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                            request.deadline->time_since_epoch())
-                            .count();
+    if (deadline) {
+        const auto ns =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(deadline->time_since_epoch())
+                .count();
         PutU32(out, uint32_t(uint64_t(ns)));
         PutU32(out, uint32_t(uint64_t(ns) >> 32));
     }
     return out;
 }
 
-std::optional<HighlightRequest> DecodeHighlightRequest(std::string_view payload) {
+std::optional<HighlightRequest> DecodeHighlightRequest(std::string_view payload,
+                                                       std::optional<Deadline>* deadline) {
     if (payload.size() < 16) return std::nullopt;
     const auto* p = reinterpret_cast<const uint8_t*>(payload.data());
     HighlightRequest request;
@@ -75,9 +77,10 @@ std::optional<HighlightRequest> DecodeHighlightRequest(std::string_view payload)
     const std::size_t end = 16 + std::size_t(n);
     if (payload.size() != end && payload.size() != end + 8) return std::nullopt;
     request.refDes.assign(payload.substr(16, n));
-    if (payload.size() == end + 8) {
+    if (deadline) deadline->reset();
+    if (deadline && payload.size() == end + 8) {
         const uint64_t ns = GetU32(p + end) | uint64_t(GetU32(p + end + 4)) << 32;
-        request.deadline = Deadline(std::chrono::nanoseconds(int64_t(ns)));
+        *deadline = Deadline(std::chrono::nanoseconds(int64_t(ns)));
     }
     return request;
 }

@@ -55,12 +55,14 @@ struct HighlightRequest {
     uint32_t componentIndex = 0;
     int32_t colour = 0;
     std::string refDes;
-    std::optional<Deadline> deadline;
 };
 constexpr std::size_t kMaxRefDesBytes = 4096;
 
-std::vector<uint8_t> EncodeHighlightRequest(const HighlightRequest& request);
-std::optional<HighlightRequest> DecodeHighlightRequest(std::string_view payload);
+std::vector<uint8_t> EncodeHighlightRequest(const HighlightRequest& request,
+                                            std::optional<Deadline> deadline = std::nullopt);
+// The request, and in *deadline the client's deadline when it sent one.
+std::optional<HighlightRequest> DecodeHighlightRequest(std::string_view payload,
+                                                       std::optional<Deadline>* deadline = nullptr);
 
 std::vector<uint8_t> EncodeStatus(int32_t status);
 std::optional<int32_t> DecodeStatus(std::string_view payload);

@@ -33,10 +33,10 @@ std::optional<int32_t> DesignToolClient::Highlight(const std::string& socketPath
                                                    const HighlightRequest& request,
                                                    std::string* error) {
     // The tool is told when this call stops waiting, so that it does not highlight later.
-    HighlightRequest timed = request;
-    timed.deadline = DeadlineIn(kExchangeTimeout);
-    auto frame = Exchange(socketPath, MessageType::HighlightRequest, EncodeHighlightRequest(timed),
-                          kMaxRequestBytes, *timed.deadline, error);
+    const Deadline deadline = DeadlineIn(kExchangeTimeout);
+    auto frame =
+        Exchange(socketPath, MessageType::HighlightRequest,
+                 EncodeHighlightRequest(request, deadline), kMaxRequestBytes, deadline, error);
     if (!frame) return std::nullopt;
     if (frame->type != uint16_t(MessageType::HighlightReply)) {
         *error = "the tool did not answer with a status";

@@ -14,6 +14,15 @@ namespace dbxtest {
 
 FakeDesignTool::FakeDesignTool(const std::string& socketPath, Reply reply)
     : path_(socketPath), reply_(reply) {
+    Listen();
+}
+
+FakeDesignTool::FakeDesignTool(const std::string& socketPath, std::vector<uint8_t> snapshot)
+    : path_(socketPath), reply_(Reply::Snapshot), snapshot_(std::move(snapshot)) {
+    Listen();
+}
+
+void FakeDesignTool::Listen() {
     listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
@@ -72,6 +81,11 @@ void FakeDesignTool::Answer(int fd) {
             out.insert(out.end(), snapshot.begin(), snapshot.end());
             break;
         }
+        case Reply::Snapshot:
+            out =
+                dbx::EncodeFrameHeader(dbx::MessageType::SnapshotReply, uint32_t(snapshot_.size()));
+            out.insert(out.end(), snapshot_.begin(), snapshot_.end());
+            break;
         case Reply::WrongType:
             out = dbx::EncodeFrameHeader(dbx::MessageType::HighlightReply, 4);
             out.resize(out.size() + 4, 0);

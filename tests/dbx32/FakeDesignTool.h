@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,18 +19,23 @@ class FakeDesignTool {
         TruncatedFrame,     // announces 100 bytes, sends 10, closes
         MalformedSnapshot,  // a well-framed reply whose snapshot does not decode
         WrongType,          // a highlight reply to a snapshot request
+        Snapshot,           // the snapshot given, well framed: a tool other than pcbhost
     };
 
     FakeDesignTool(const std::string& socketPath, Reply reply);
+    // Serves these snapshot bytes to every request.
+    FakeDesignTool(const std::string& socketPath, std::vector<uint8_t> snapshot);
     ~FakeDesignTool();
     int connections() const { return connections_; }
 
   private:
+    void Listen();
     void Serve();
     void Answer(int fd);
 
     std::string path_;
     Reply reply_;
+    std::vector<uint8_t> snapshot_;
     int listenFd_ = -1;
     std::atomic<bool> stop_{false};
     std::atomic<int> connections_{0};

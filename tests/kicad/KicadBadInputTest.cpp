@@ -1,5 +1,7 @@
 // Malformed board files: a clear error with file, line and reason, the design left as it was.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -116,6 +118,62 @@ TEST(KicadBadInput, NamesLongerThanTheirFieldsAreErrors) {
     EXPECT_EQ(e.reason, "attribute value longer than 1023 bytes");
     e = ExpectFailure(WithPad("(pad \"" + std::string(32, '9') + "\" smd rect (size 1 1))"));
     EXPECT_EQ(e.reason, "pad number longer than 31 bytes");
+}
+
+TEST(KicadBadInput, NamesWithControlCharactersAreErrors) {
+    using namespace std::string_literals;
+    for (const std::string& refDes : {"R1\0X"s, "R1\tX"s, "\x1b[2J"s, "R\x7f"s}) {
+        ReadError e = ExpectFailure(WithPad("(fp_text reference \"" + refDes + "\" (at 0 0))"));
+        EXPECT_EQ(e.reason.rfind("reference designator holds a control character (0x", 0), 0u)
+            << e.ToString();
+        EXPECT_EQ(e.line, 3);
+        e = ExpectFailure(WithPad("(property \"Reference\" \"" + refDes + "\")"));
+        EXPECT_EQ(e.reason.rfind("reference designator holds a control character", 0), 0u);
+    }
+    const ReadError e =
+        ExpectFailure(WithPad("(property \"Note\" \"v\")\n(property \"P\x01\" \"v\")"));
+    EXPECT_EQ(e.reason, "attribute name holds a control character (0x01)");
+    EXPECT_EQ(e.line, 4);
+    // Values are not names: a tab in one is kept.
+    Design design;
+    ReadError error;
+    ASSERT_TRUE(ParseKicadBoard(WithPad("(property \"Note\" \"a\tb\")"), "ok", design, error))
+        << error.ToString();
+    EXPECT_EQ(design.components.at(0).attributes.back().value, "a\tb");
+}
+
+TEST(KicadBadInput, NumbersBelowTheSmallestDoubleReadAsZeroAndTooLargeOnesAreOutOfRange) {
+    Design design;
+    ReadError error;
+    ASSERT_TRUE(ParseKicadBoard(
+        WithPad(R"((pad "1" smd rect (at 1e-400 -0.00001e-320) (size 1 1) (layers F.Cu)))"),
+        "tiny.kicad_pcb", design, error))
+        << error.ToString();
+    ASSERT_EQ(design.components.at(0).pads.size(), 1u);
+    EXPECT_EQ(design.components[0].pads[0].position.x, 0);
+    EXPECT_EQ(design.components[0].pads[0].position.y, 0);
+    for (const char* big : {"1e400", "-1e999", "100000e308"}) {
+        const ReadError e = ExpectFailure(WithPad(std::string("(pad \"1\" smd rect (at ") + big +
+                                                  " 0) (size 1 1) (layers F.Cu))"));
+        EXPECT_EQ(e.reason, std::string("number out of range: '") + big + "'");
+        EXPECT_EQ(e.line, 3);
+    }
+}
+
+TEST(KicadBadInput, OnlyRegularFilesAreRead) {
+    Design design;
+    ReadError error;
+    EXPECT_FALSE(ReadKicadBoard("/dev/zero", design, error));
+    EXPECT_EQ(error.ToString(), "/dev/zero:0: not a regular file (a device)");
+    char dir[] = "/tmp/kicad-fifo-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const std::string fifo = std::string(dir) + "/board.kicad_pcb";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(ReadKicadBoard(fifo, design, error));  // must not wait for a writer
+    EXPECT_EQ(error.reason, "not a regular file (a FIFO)");
+    ::unlink(fifo.c_str());
+    ::rmdir(dir);
+    EXPECT_TRUE(design.components.empty());
 }
 
 TEST(KicadBadInput, MissingFilesReportLineZero) {

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <fstream>
 #include <mutex>
+#include <thread>
 
 #include "DbxProtocol.h"
 #include "DbxStatus.h"
@@ -172,6 +173,65 @@ TEST_F(DesignServerTest, OneServerPerSocketAndStaleSocketsAreReplaced) {
     DesignServer onFile(plain, nullptr);
     EXPECT_FALSE(onFile.Start(&error));
     EXPECT_NE(error.find("not a socket"), std::string::npos) << error;
+}
+
+TEST_F(DesignServerTest, AHighlightArrivingAfterItsClientsDeadlineIsNotApplied) {
+    const uint32_t g = server_->generation();
+    const dbx::HighlightRequest request{g, 1, 10, "C2"};
+    auto reply = Ask(dbx::MessageType::HighlightRequest,
+                     dbx::EncodeHighlightRequest(request, dbx::Clock::now() - 1ms));
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->type, uint16_t(dbx::MessageType::ErrorReply));
+    EXPECT_TRUE(Targets().empty());
+
+    reply = Ask(dbx::MessageType::HighlightRequest,
+                dbx::EncodeHighlightRequest(request, dbx::DeadlineIn(2s)));
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->type, uint16_t(dbx::MessageType::HighlightReply));
+    ASSERT_EQ(Targets().size(), 1u);
+    EXPECT_EQ(Targets()[0].refDes, "C2");
+}
+
+TEST_F(DesignServerTest, ACutRefDesSelectsOnlyTheComponentItWasReadFrom) {
+    using namespace std::string_literals;
+    const std::string longA = std::string(63, 'A') + "X", longB = std::string(63, 'A') + "Y";
+    auto design = std::make_shared<Design>();
+    design->components.resize(4);
+    design->components[0].refDes = "R1";
+    design->components[1].refDes = "R1\0X"s;
+    design->components[2].refDes = longA;
+    design->components[3].refDes = longB;
+    server_->SetDesign(design);
+    const uint32_t g = server_->generation();
+    const std::string cut(63, 'A');
+    EXPECT_EQ(Highlight(g, 1, "R1"), dbx::kStatusOk) << "the record of R1\\0X";
+    EXPECT_EQ(Highlight(g, 3, cut), dbx::kStatusOk) << "the record of the second long one";
+    EXPECT_EQ(Highlight(g + 1, 1, "R1"), dbx::kStatusOk) << "another generation: R1 itself";
+    EXPECT_EQ(Highlight(g + 1, 3, cut), dbx::kStatusHighlightNotFound) << "no refdes is the cut";
+    EXPECT_EQ(Highlight(g, 0, cut), dbx::kStatusHighlightNotFound) << "index and text disagree";
+    const auto targets = Targets();
+    ASSERT_EQ(targets.size(), 3u);
+    EXPECT_EQ(targets[0].componentIndex, 1);
+    EXPECT_EQ(targets[1].componentIndex, 3);
+    EXPECT_EQ(targets[2].componentIndex, 0);
+}
+
+TEST_F(DesignServerTest, ManyHeldConnectionsLeaveRoomAndAProcessBeyondItsShareIsToldWhy) {
+    std::vector<dbx::UniqueFd> held;
+    for (int i = 0; i < 300; ++i) held.push_back(Connect());
+    EXPECT_TRUE(Snapshot()) << "300 idle connections do not lock a client out";
+    while (held.size() < DesignServer::kMaxConnectionsPerClient) held.push_back(Connect());
+    auto fd = Connect();
+    std::string error;
+    auto reply = dbx::ReadFrame(fd.get(), dbx::kMaxFrameBytes, dbx::DeadlineIn(2s), &error);
+    ASSERT_TRUE(reply) << error;
+    EXPECT_EQ(reply->type, uint16_t(dbx::MessageType::ErrorReply));
+    const std::string text(reply->payload.begin(), reply->payload.end());
+    EXPECT_NE(text.find("the most one process may hold"), std::string::npos) << text;
+    held.clear();
+    // The share comes back as connections close.
+    for (int tries = 0; tries < 100 && !Snapshot(); ++tries) std::this_thread::sleep_for(10ms);
+    EXPECT_TRUE(Snapshot());
 }
 
 TEST(HighlightLogTest, NamesTheFiveColoursAndNumbersTheRest) {

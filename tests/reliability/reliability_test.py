@@ -127,6 +127,24 @@ class PcbHost:
             self.proc.kill()
             self.proc.wait()
 
+    def stop(self):
+        """SIGSTOP, returning once every thread has stopped."""
+        self.proc.send_signal(signal.SIGSTOP)
+        tasks = f"/proc/{self.proc.pid}/task"
+        end = time.monotonic() + 5
+        while time.monotonic() < end:
+            states = []
+            for tid in os.listdir(tasks):
+                try:
+                    with open(f"{tasks}/{tid}/stat") as f:
+                        states.append(f.read().rsplit(")", 1)[1].split()[0])
+                except OSError:
+                    pass
+            if states and all(state in "tT" for state in states):
+                return
+            time.sleep(0.001)
+        raise Failure("pcbhost did not stop")
+
     def rss_kib(self):
         with open(f"/proc/{self.proc.pid}/status") as f:
             for line in f:
@@ -382,7 +400,7 @@ def case_stopped_tool(runtime):
         check(lib.TOpenDesign(0, 16000, b"pcb", context) == 0, "TOpenDesign failed")
         record = ComponentRecord()
         check(lib.TGetFirstComponent(context, ctypes.byref(record)) == 0, "no component")
-        host.proc.send_signal(signal.SIGSTOP)
+        host.stop()
         t0 = time.monotonic()
         status = lib.THighlightComponent(context, 15, ctypes.byref(record))
         timed_out = time.monotonic() - t0
