@@ -213,9 +213,10 @@ QWidget* AfxDialogWindow::createControl(AfxWindowHandle& handle, QButtonGroup*& 
             return button;
         }
         case AfxControlKind::AutoRadioButton: {
+            // Left auto-exclusive: the group decides exclusivity, and assistive tools announce
+            // a checkable button that is not auto-exclusive as a check box.
             auto* radio = new QRadioButton(text, this);
             radio->setShortcut(QKeySequence());
-            radio->setAutoExclusive(false);
             if (group == nullptr) {
                 group = new QButtonGroup(this);
                 group->setExclusive(true);
@@ -415,15 +416,16 @@ void AfxDialogWindow::runSysCommand(UINT id) {
 }
 
 std::vector<afxtest::SystemMenuEntry> AfxDialogWindow::systemMenuEntries() const {
+    // Only the window entries that apply now: a fixed-size dialog has no Size or Maximize,
+    // Restore only while minimized, Minimize only with a minimize box.
     const bool iconic = isMinimized();
     const bool minimizable = (m_template.style & WS_MINIMIZEBOX) != 0;
-    std::vector<afxtest::SystemMenuEntry> entries = {
-        {"&Restore", SC_RESTORE, iconic, false},
-        {"&Move", SC_MOVE, !iconic, false},
-        {"Mi&nimize", SC_MINIMIZE, minimizable && !iconic, false},
-        {"", 0, true, true},
-        {"&Close", SC_CLOSE, true, false},
-    };
+    std::vector<afxtest::SystemMenuEntry> entries;
+    if (iconic) entries.push_back({"&Restore", SC_RESTORE, true, false});
+    if (!iconic) entries.push_back({"&Move", SC_MOVE, true, false});
+    if (minimizable && !iconic) entries.push_back({"Mi&nimize", SC_MINIMIZE, true, false});
+    entries.push_back({"", 0, true, true});
+    entries.push_back({"&Close", SC_CLOSE, true, false});
     for (const CMenu::Item& item : m_systemMenu.Items()) {
         const bool separator = (item.flags & MF_SEPARATOR) != 0;
         entries.push_back({separator ? std::string() : item.text, static_cast<UINT>(item.id),
@@ -432,10 +434,10 @@ std::vector<afxtest::SystemMenuEntry> AfxDialogWindow::systemMenuEntries() const
     return entries;
 }
 
-void AfxDialogWindow::openSystemMenu(const QPoint& globalPos) {
-    if (!m_hasSystemMenu) return;
-    flushPendingTexts();
-    QMenu menu(this);
+std::vector<std::pair<QAction*, UINT>> AfxDialogWindow::fillSystemMenu(QMenu& menu) const {
+    // Announced to assistive tools as the window's menu, under the window's name.
+    menu.setTitle(windowTitle());
+    menu.setAccessibleName(windowTitle());
     std::vector<std::pair<QAction*, UINT>> actions;
     for (const afxtest::SystemMenuEntry& entry : systemMenuEntries()) {
         if (entry.separator) {
@@ -446,6 +448,14 @@ void AfxDialogWindow::openSystemMenu(const QPoint& globalPos) {
         action->setEnabled(entry.enabled);
         actions.emplace_back(action, entry.id);
     }
+    return actions;
+}
+
+void AfxDialogWindow::openSystemMenu(const QPoint& globalPos) {
+    if (!m_hasSystemMenu) return;
+    flushPendingTexts();
+    QMenu menu(this);
+    const std::vector<std::pair<QAction*, UINT>> actions = fillSystemMenu(menu);
     QAction* chosen = nullptr;
     if (afxtest::detail::Enabled()) {
         afxtest::detail::CountSystemMenuOpening();
