@@ -12,15 +12,16 @@
 #include <Dbx32.h>
 
 /* Design units are 1/2540 mm. */
-static double Millimetres(int32_t designUnits) { return designUnits / 2540.0; }
+static double Millimetres(int32_t designUnits) {
+    return designUnits / 2540.0;
+}
 
 int main(void) {
     DesignContext context;
     memset(&context, 0, sizeof context);
     int32_t status = TOpenDesign(0, 16000, "pcb", &context);
     if (status != 0) {
-        fprintf(stderr, "pad_report: no design open in the design tool (status %d)\n",
-                (int)status);
+        fprintf(stderr, "pad_report: no design open in the design tool (status %d)\n", (int)status);
         return 1;
     }
     long components = 0, pads = 0;
