@@ -97,7 +97,12 @@ AfxDialogWindow::AfxDialogWindow(CDialog& owner, const AfxDialogTemplate& dialog
     m_self.text = dialogTemplate.caption != nullptr ? dialogTemplate.caption : "";
     m_hasSystemMenu = (dialogTemplate.style & WS_SYSMENU) != 0;
 
-    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    // WS_EX_APPWINDOW, or no owner: a window of its own, in the task list and transient for
+    // nothing (the platform makes an ownerless dialog transient for the application's leader
+    // window, which task lists leave out). Otherwise a dialog, transient for its owner.
+    const bool ownWindow = (dialogTemplate.exStyle & WS_EX_APPWINDOW) != 0 || parent == nullptr;
+    Qt::WindowFlags flags =
+        (ownWindow ? Qt::Window : Qt::Dialog) | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (m_hasSystemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if ((dialogTemplate.style & WS_MINIMIZEBOX) != 0) flags |= Qt::WindowMinimizeButtonHint;
     setWindowFlags(flags);
