@@ -3,13 +3,20 @@
 # check_kit.sh BUILD_DIR SOURCE_DIR DESIGN COMPONENTS PADS: installs the build into a temporary
 # prefix, builds examples/pad-report against the installed kit alone, once with pkg-config and
 # once with find_package, and runs both against the installed pcbhost serving DESIGN.
+# check_kit.sh --prefix PREFIX SOURCE_DIR ...: the same against files already installed there
+# (an unpacked package).
 set -eu
-build=$1 source=$2 design=$3 components=$4 pads=$5
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-prefix=$work/prefix
-
-cmake --install "$build" --prefix "$prefix" >/dev/null
+if [ "$1" = "--prefix" ]; then
+    prefix=$2
+    shift 2
+    source=$1 design=$2 components=$3 pads=$4
+else
+    build=$1 source=$2 design=$3 components=$4 pads=$5
+    prefix=$work/prefix
+    cmake --install "$build" --prefix "$prefix" >/dev/null
+fi
 libdir=$(dirname "$(find "$prefix" -name 'libDbx32.so' | head -n 1)")
 [ -n "$libdir" ] || { echo "no libDbx32.so installed" >&2; exit 1; }
 for f in "$prefix/include/dbx32/Dbx32.h" "$libdir/pkgconfig/dbx32.pc" \
