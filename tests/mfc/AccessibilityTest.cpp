@@ -112,6 +112,22 @@ TEST_F(AccessibilityTest, SystemMenuIsAnnouncedAsAMenuOfTheEntriesThatApply) {
     dialog.DoModal();
 }
 
+TEST_F(AccessibilityTest, MinimizedWindowOffersRestoreInsteadOfMove) {
+    afxtest::OnNextModal([](CDialog& d) {
+        afxtest::Window(d)->showMinimized();
+        std::vector<std::string> texts;
+        for (const auto& entry : afxtest::SystemMenu(d)) {
+            texts.push_back(entry.separator ? "-" : entry.text);
+            EXPECT_TRUE(entry.enabled) << entry.text;
+        }
+        EXPECT_EQ(texts, (std::vector<std::string>{"&Restore", "-", "&Close"}));
+        afxtest::Window(d)->showNormal();
+        EXPECT_EQ(afxtest::SystemMenu(d).front().text, "&Move");
+        afxtest::PressKey(d, Qt::Key_Escape);
+    });
+    dialog.DoModal();
+}
+
 TEST_F(AccessibilityTest, NoSystemMenuWithoutTheStyle) {
     TestDialog plain(testdlg::kPlainId);
     afxtest::OnNextModal([](CDialog& d) {
