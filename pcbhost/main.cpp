@@ -9,12 +9,15 @@
 #include <memory>
 #include <string>
 
+#include "CommandLineHelp.h"
 #include "DbxProtocol.h"
 #include "DesignFileWatcher.h"
 #include "DesignLoader.h"
 #include "DesignServer.h"
 #include "HighlightLog.h"
+#include "InfoOptions.h"
 #include "LineWriter.h"
+#include "PackageVersion.h"
 #include "SignalShutdown.h"
 
 #ifdef PCBHOST_HAVE_VIEW
@@ -39,6 +42,9 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = cli::AnswerInfoOption(
+            argc, argv, {"pcbhost", cli::kPackageVersion, pcbhost::kCommandLineHelp}))
+        return *status;
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     bool headless = false;
     std::string designPath;

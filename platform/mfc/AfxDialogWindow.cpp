@@ -97,7 +97,12 @@ AfxDialogWindow::AfxDialogWindow(CDialog& owner, const AfxDialogTemplate& dialog
     m_self.text = dialogTemplate.caption != nullptr ? dialogTemplate.caption : "";
     m_hasSystemMenu = (dialogTemplate.style & WS_SYSMENU) != 0;
 
-    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    // WS_EX_APPWINDOW, or no owner: a window of its own, in the task list and transient for
+    // nothing (the platform makes an ownerless dialog transient for the application's leader
+    // window, which task lists leave out). Otherwise a dialog, transient for its owner.
+    const bool ownWindow = (dialogTemplate.exStyle & WS_EX_APPWINDOW) != 0 || parent == nullptr;
+    Qt::WindowFlags flags =
+        (ownWindow ? Qt::Window : Qt::Dialog) | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (m_hasSystemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if ((dialogTemplate.style & WS_MINIMIZEBOX) != 0) flags |= Qt::WindowMinimizeButtonHint;
     setWindowFlags(flags);
@@ -213,9 +218,10 @@ QWidget* AfxDialogWindow::createControl(AfxWindowHandle& handle, QButtonGroup*& 
             return button;
         }
         case AfxControlKind::AutoRadioButton: {
+            // Left auto-exclusive: the group decides exclusivity, and assistive tools announce
+            // a checkable button that is not auto-exclusive as a check box.
             auto* radio = new QRadioButton(text, this);
             radio->setShortcut(QKeySequence());
-            radio->setAutoExclusive(false);
             if (group == nullptr) {
                 group = new QButtonGroup(this);
                 group->setExclusive(true);
@@ -415,15 +421,16 @@ void AfxDialogWindow::runSysCommand(UINT id) {
 }
 
 std::vector<afxtest::SystemMenuEntry> AfxDialogWindow::systemMenuEntries() const {
+    // Only the window entries that apply now: a fixed-size dialog has no Size or Maximize,
+    // Restore only while minimized, Minimize only with a minimize box.
     const bool iconic = isMinimized();
     const bool minimizable = (m_template.style & WS_MINIMIZEBOX) != 0;
-    std::vector<afxtest::SystemMenuEntry> entries = {
-        {"&Restore", SC_RESTORE, iconic, false},
-        {"&Move", SC_MOVE, !iconic, false},
-        {"Mi&nimize", SC_MINIMIZE, minimizable && !iconic, false},
-        {"", 0, true, true},
-        {"&Close", SC_CLOSE, true, false},
-    };
+    std::vector<afxtest::SystemMenuEntry> entries;
+    if (iconic) entries.push_back({"&Restore", SC_RESTORE, true, false});
+    if (!iconic) entries.push_back({"&Move", SC_MOVE, true, false});
+    if (minimizable && !iconic) entries.push_back({"Mi&nimize", SC_MINIMIZE, true, false});
+    entries.push_back({"", 0, true, true});
+    entries.push_back({"&Close", SC_CLOSE, true, false});
     for (const CMenu::Item& item : m_systemMenu.Items()) {
         const bool separator = (item.flags & MF_SEPARATOR) != 0;
         entries.push_back({separator ? std::string() : item.text, static_cast<UINT>(item.id),
@@ -432,10 +439,10 @@ std::vector<afxtest::SystemMenuEntry> AfxDialogWindow::systemMenuEntries() const
     return entries;
 }
 
-void AfxDialogWindow::openSystemMenu(const QPoint& globalPos) {
-    if (!m_hasSystemMenu) return;
-    flushPendingTexts();
-    QMenu menu(this);
+std::vector<std::pair<QAction*, UINT>> AfxDialogWindow::fillSystemMenu(QMenu& menu) const {
+    // Announced to assistive tools as the window's menu, under the window's name.
+    menu.setTitle(windowTitle());
+    menu.setAccessibleName(windowTitle());
     std::vector<std::pair<QAction*, UINT>> actions;
     for (const afxtest::SystemMenuEntry& entry : systemMenuEntries()) {
         if (entry.separator) {
@@ -446,6 +453,14 @@ void AfxDialogWindow::openSystemMenu(const QPoint& globalPos) {
         action->setEnabled(entry.enabled);
         actions.emplace_back(action, entry.id);
     }
+    return actions;
+}
+
+void AfxDialogWindow::openSystemMenu(const QPoint& globalPos) {
+    if (!m_hasSystemMenu) return;
+    flushPendingTexts();
+    QMenu menu(this);
+    const std::vector<std::pair<QAction*, UINT>> actions = fillSystemMenu(menu);
     QAction* chosen = nullptr;
     if (afxtest::detail::Enabled()) {
         afxtest::detail::CountSystemMenuOpening();

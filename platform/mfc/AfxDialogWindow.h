@@ -13,7 +13,9 @@
 #include "CMenu.h"
 
 class CDialog;
+class QAction;
 class QButtonGroup;
+class QMenu;
 class QPaintEvent;
 
 class AfxDialogWindow : public QDialog {
@@ -54,6 +56,8 @@ class AfxDialogWindow : public QDialog {
     void runSysCommand(UINT id);
     std::vector<afxtest::SystemMenuEntry> systemMenuEntries() const;
     void openSystemMenu(const QPoint& globalPos);
+    // Fills `menu` with the system menu's entries; each action with the command it sends.
+    std::vector<std::pair<QAction*, UINT>> fillSystemMenu(QMenu& menu) const;
 
     void focusFirstTabStop();
     void finish(int result);  // EndDialog

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <deque>
 #include <stdexcept>
 
@@ -230,6 +231,14 @@ std::vector<SystemMenuEntry> SystemMenu(CWnd& dialog) {
     AfxDialogWindow& window = WindowOf(dialog);
     if (window.systemMenu() == nullptr) return {};
     return window.systemMenuEntries();
+}
+
+std::unique_ptr<QMenu> SystemMenuWidget(CWnd& dialog) {
+    AfxDialogWindow& window = WindowOf(dialog);
+    if (window.systemMenu() == nullptr) return nullptr;
+    auto menu = std::make_unique<QMenu>(&window);
+    window.fillSystemMenu(*menu);
+    return menu;
 }
 
 void ChooseSystemMenuEntry(CWnd& dialog, const std::string& text) {

@@ -2,12 +2,14 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "afxwin.h"
 
+class QMenu;
 class QWidget;
 
 namespace afxtest {
@@ -63,6 +65,8 @@ struct SystemMenuEntry {
     bool separator = false;
 };
 std::vector<SystemMenuEntry> SystemMenu(CWnd& dialog);
+// The menu widget that Alt+Space would open now, filled but not shown (nullptr without one).
+std::unique_ptr<QMenu> SystemMenuWidget(CWnd& dialog);
 // Chooses an entry by its text, as a user would from the opened menu.
 void ChooseSystemMenuEntry(CWnd& dialog, const std::string& text);
 // Alt+Space or a right-click on the background opens the menu; in test mode the opening is

@@ -1,5 +1,6 @@
-# cmake -DLIBRARY=... -DPROGRAM=... -P CheckExports.cmake
-# The library exports exactly the eleven calls, and the program needs the library by name.
+# cmake -DLIBRARY=... -DPROGRAM=... -DSONAME=... -P CheckExports.cmake
+# The library exports exactly the eleven calls under its versioned soname, and the program
+# needs the library by that soname.
 set(expected TCloseDesign TGetFirstCompAttribute TGetFirstCompPad TGetFirstComponent
     TGetNextCompAttribute TGetNextCompPad TGetNextComponent TGetPadStyle TGetTextStyle
     THighlightComponent TOpenDesign)
@@ -19,8 +20,16 @@ list(SORT expected)
 if(NOT symbols STREQUAL expected)
   message(FATAL_ERROR "libDbx32 exports:\n  ${symbols}\nexpected:\n  ${expected}")
 endif()
-execute_process(COMMAND objdump -p ${PROGRAM} OUTPUT_VARIABLE dyn RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0 OR NOT dyn MATCHES "NEEDED +libDbx32\\.so")
-  message(FATAL_ERROR "${PROGRAM} does not need libDbx32.so")
+if(NOT SONAME MATCHES "^libDbx32\\.so\\.[0-9]+$")
+  message(FATAL_ERROR "libDbx32's soname ${SONAME} carries no major version")
 endif()
-message(STATUS "libDbx32 exports exactly the eleven calls; ${PROGRAM} needs it")
+string(REPLACE "." "\\." soname_re "${SONAME}")
+execute_process(COMMAND objdump -p ${LIBRARY} OUTPUT_VARIABLE lib_dyn RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0 OR NOT lib_dyn MATCHES "SONAME +${soname_re}\n")
+  message(FATAL_ERROR "${LIBRARY} does not carry the soname ${SONAME}")
+endif()
+execute_process(COMMAND objdump -p ${PROGRAM} OUTPUT_VARIABLE dyn RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0 OR NOT dyn MATCHES "NEEDED +${soname_re}\n")
+  message(FATAL_ERROR "${PROGRAM} does not need ${SONAME}")
+endif()
+message(STATUS "libDbx32 exports exactly the eleven calls as ${SONAME}; ${PROGRAM} needs it")

@@ -17,7 +17,7 @@ cleanup() {
 }
 trap cleanup EXIT
 tries=0
-until grep -q '^serving ' "$log"; do
+until grep -qs '^serving ' "$log"; do
     tries=$((tries + 1))
     if [ "$tries" -gt 100 ] || ! kill -0 "$host" 2>/dev/null; then
         echo "pcbhost did not start:" >&2

@@ -1,6 +1,9 @@
 // Highlight, the same operation in the four finders.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QAccessibleInterface>
+#include <QRadioButton>
 #include <memory>
 
 #include "AttributeFinderDialog.h"
@@ -9,6 +12,7 @@
 #include "HoleFinderDialog.h"
 #include "PadFinderDialog.h"
 #include "TextFinderDialog.h"
+#include "WidgetLookup.h"
 #include "resource.h"
 
 namespace {
@@ -77,6 +81,28 @@ TEST_P(HighlightTest, EachRadioButtonSendsItsColourCode) {
     }
     EXPECT_EQ(colours, (std::vector<int>{10, 16, 13, 15, 12}));
     EXPECT_EQ(afxtest::MessageBoxes().size(), 3u);  // only Get's and Where Used's
+}
+
+TEST_P(HighlightTest, ColourButtonsAreAnnouncedAsOneRadioGroup) {
+    RunModal(*dialog, [&](CDialog& d) {
+        const std::vector<int> colours{IDC_RED, IDC_WHITE, IDC_BLUE, IDC_CYAN, IDC_YELLOW};
+        auto announced = [&] {
+            std::vector<bool> checked;
+            for (int id : colours) {
+                auto* button = qobject_cast<QRadioButton*>(&getChild(d, id));
+                EXPECT_NE(button, nullptr) << id;
+                if (button == nullptr) return checked;
+                EXPECT_EQ(button->group(), getChildAs<QRadioButton>(d, IDC_RED).group()) << id;
+                QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(button);
+                EXPECT_EQ(iface->role(), QAccessible::RadioButton) << id;
+                checked.push_back(iface->state().checked);
+            }
+            return checked;
+        };
+        EXPECT_EQ(announced(), (std::vector<bool>{false, false, false, true, false}));
+        afxtest::CheckRadio(d, IDC_WHITE);
+        EXPECT_EQ(announced(), (std::vector<bool>{false, true, false, false, false}));
+    });
 }
 
 TEST_P(HighlightTest, OnlyTheFirstOfTwoComponentsWithOneRefDesIsHighlighted) {

@@ -80,11 +80,9 @@ TEST_F(KeyboardTest, SystemMenuHoldsWindowEntriesAndAppendedOnes) {
         const auto entries = afxtest::SystemMenu(d);
         std::vector<std::string> texts;
         for (const auto& e : entries) texts.push_back(e.separator ? "-" : e.text);
-        EXPECT_EQ(texts, (std::vector<std::string>{"&Restore", "&Move", "Mi&nimize", "-", "&Close",
-                                                   "-", "&About TEST..."}));
-        EXPECT_FALSE(entries[0].enabled);  // not minimized
-        EXPECT_TRUE(entries[1].enabled);
-        EXPECT_FALSE(entries[2].enabled);  // no minimize box
+        // Only what applies: not minimized (no Restore), no minimize box (no Minimize).
+        EXPECT_EQ(texts, (std::vector<std::string>{"&Move", "-", "&Close", "-", "&About TEST..."}));
+        EXPECT_TRUE(entries[0].enabled);
         EXPECT_EQ(entries.back().id, 0x10u);
 
         auto& dlg = static_cast<TestDialog&>(d);
