@@ -1,6 +1,6 @@
-// pcbhost [--headless] DESIGN: opens a design file, serves it to libDbx32 on the socket
+// pcbhost [--headless] [--kicad] DESIGN: opens a design file, serves it to libDbx32 on the socket
 // "pcb.sock" in the runtime directory, prints one line per highlight request and reloads the
-// file when it changes.
+// file when it changes. With --kicad, each highlight also selects the component in a running KiCad.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -19,6 +19,9 @@
 #include "DesignServer.h"
 #include "HighlightLog.h"
 
+#ifdef PCBHOST_HAVE_KICADLINK
+#include "kicadlink/KicadLink.h"
+#endif
 #ifdef PCBHOST_HAVE_VIEW
 #include <QApplication>
 
@@ -55,7 +58,7 @@ bool HasDisplay() {
 }
 
 int Usage() {
-    std::fputs("usage: pcbhost [--headless] DESIGN.json|DESIGN.kicad_pcb\n", stderr);
+    std::fputs("usage: pcbhost [--headless] [--kicad] DESIGN.json|DESIGN.kicad_pcb\n", stderr);
     return 2;
 }
 
@@ -64,16 +67,25 @@ int Usage() {
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     bool headless = false;
+    bool kicad = false;
     std::string designPath;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--headless") == 0)
             headless = true;
+        else if (std::strcmp(argv[i], "--kicad") == 0)
+            kicad = true;
         else if (argv[i][0] == '-' || !designPath.empty())
             return Usage();
         else
             designPath = argv[i];
     }
     if (designPath.empty()) return Usage();
+#ifndef PCBHOST_HAVE_KICADLINK
+    if (kicad) {
+        std::fputs("pcbhost: built without the KiCad link\n", stderr);
+        return 2;
+    }
+#endif
 
 #ifdef PCBHOST_HAVE_VIEW
     const bool gui = !headless && HasDisplay();
@@ -115,9 +127,15 @@ int main(int argc, char** argv) {
         window->show();
     }
 #endif
+#ifdef PCBHOST_HAVE_KICADLINK
+    std::unique_ptr<pcbhost::kicadlink::KicadLink> kicadLink;
+#endif
     // Prints and draws a highlight; runs on the main thread.
     auto showHighlight = [&](const pcbhost::HighlightTarget& target) {
         log.Print(target.refDes, target.colour);
+#ifdef PCBHOST_HAVE_KICADLINK
+        if (kicadLink) kicadLink->Highlight(target.refDes);
+#endif
 #ifdef PCBHOST_HAVE_VIEW
         if (window)
             window->highlight(target.componentIndex, QString::fromStdString(target.refDes),
@@ -139,6 +157,36 @@ int main(int argc, char** argv) {
     }
     std::printf("serving %s (%zu components) on %s\n", designPath.c_str(),
                 design->components.size(), socketPath->c_str());
+
+#ifdef PCBHOST_HAVE_KICADLINK
+    if (kicad) {
+        // The link's status lines and KiCad's live board are handled on the main thread.
+        auto onMain = [&app](auto f) {
+            QMetaObject::invokeMethod(app.get(), std::move(f), Qt::QueuedConnection);
+        };
+        auto onLiveBoard = [&](std::shared_ptr<const pcbhost::Design> live) {
+            onMain([&, live] {
+                std::string tooLarge;
+                if (!server.SetDesign(live, &tooLarge)) {
+                    std::printf("kicad: live board: %s (still serving the last good design)\n",
+                                tooLarge.c_str());
+                    return;
+                }
+#ifdef PCBHOST_HAVE_VIEW
+                if (window) window->setDesign(live);
+#endif
+                std::printf("live board from KiCad (%zu components)\n", live->components.size());
+            });
+        };
+        pcbhost::kicadlink::KicadLink::Options options;
+        options.boardPath = designPath;
+        kicadLink = std::make_unique<pcbhost::kicadlink::KicadLink>(
+            options,
+            [&](const std::string& line) { onMain([line] { std::printf("%s\n", line.c_str()); }); },
+            onLiveBoard);
+        kicadLink->Start();
+    }
+#endif
 
     watcher.SetOnChanged([&] {
         auto reloaded = std::make_shared<pcbhost::Design>();
@@ -162,6 +210,9 @@ int main(int argc, char** argv) {
     });
 
     const int rc = app->exec();
+#ifdef PCBHOST_HAVE_KICADLINK
+    kicadLink.reset();
+#endif
     server.Stop();
     return rc;
 }
