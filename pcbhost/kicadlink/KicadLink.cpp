@@ -55,7 +55,7 @@ void KicadLink::Highlight(const std::string& refDes) {
 
 void KicadLink::Run() {
     using Clock = std::chrono::steady_clock;
-    if (!Link()) Report("kicad: not running");
+    Link();
     auto nextPoll = Clock::now();
     std::unique_lock lock(mutex_);
     while (!stop_) {
@@ -87,8 +87,7 @@ std::string KicadLink::IpcPrefix() const {
     return "kicad: KiCad IPC at " + ipc_->url() + ": ";
 }
 
-// Tries the IPC sockets, then the cross-probe port. Says which answered; when none did and the
-// reason is more than absence, says why.
+// Tries the IPC sockets, then the cross-probe port. Says which answered, or why none did.
 bool KicadLink::Link() {
     Unlink();
     std::string failure;
@@ -121,7 +120,7 @@ bool KicadLink::Link() {
         Report("linked to KiCad cross-probe on " + crossProbe_.Address());
         return true;
     }
-    if (!failure.empty()) Report(failure);
+    Report(failure.empty() ? "kicad: not running" : failure);
     return false;
 }
 
@@ -132,10 +131,7 @@ void KicadLink::Unlink() {
 }
 
 void KicadLink::Send(const std::string& refDes) {
-    if (via_ == Via::None && !Link()) {
-        Report("kicad: not running");
-        return;
-    }
+    if (via_ == Via::None && !Link()) return;
     if (via_ == Via::CrossProbe) {
         std::string error;
         if (crossProbe_.SelectPart(refDes, options_.deadline, &error)) return;
