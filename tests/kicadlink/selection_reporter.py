@@ -1,5 +1,6 @@
-# Test-only KiCad action plugin: every 100 ms writes the references of the selected footprints,
-# one a line, to $PARTWISE_SELECTION_FILE (written whole, then renamed into place).
+# Test-only KiCad action plugin: once the board is loaded, writes every 50 ms "ready" and then
+# the references of the selected footprints, one a line, to $PARTWISE_SELECTION_FILE (written
+# whole, then renamed into place).
 import os
 
 import pcbnew
@@ -12,9 +13,10 @@ class _SelectionReporter(wx.Timer):
     def Notify(self):
         try:
             board = pcbnew.GetBoard()
-            if board is None:
+            footprints = board.GetFootprints() if board is not None else []
+            if len(footprints) == 0:
                 return
-            refs = sorted(fp.GetReference() for fp in board.GetFootprints() if fp.IsSelected())
+            refs = sorted(fp.GetReference() for fp in footprints if fp.IsSelected())
             tmp = _OUT + ".tmp"
             with open(tmp, "w") as f:
                 f.write("ready\n")
@@ -39,5 +41,5 @@ class SelectionReporterPlugin(pcbnew.ActionPlugin):
 
 if _OUT:
     _timer = _SelectionReporter()
-    _timer.Start(100)
+    _timer.Start(50)
     SelectionReporterPlugin().register()
