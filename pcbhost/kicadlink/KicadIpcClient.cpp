@@ -3,6 +3,7 @@
 #include <nng/protocol/reqrep0/req.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -119,8 +120,11 @@ IpcResult KicadIpcClient::Call(const google::protobuf::Message& command,
     };
 
     nng_msg* message = nullptr;
-    nng_msg_alloc(&message, 0);
-    nng_msg_append(message, bytes.data(), bytes.size());
+    if (int rv = nng_msg_alloc(&message, bytes.size()); rv != 0) {
+        nng_aio_free(aio);
+        return IpcResult::Failure(Kind::Closed, NngError(rv));
+    }
+    std::memcpy(nng_msg_body(message), bytes.data(), bytes.size());
     nng_aio_set_msg(aio, message);
     nng_aio_set_timeout(aio, remaining());
     nng_send_aio(socket_, aio);
@@ -181,6 +185,9 @@ IpcResult KicadIpcClient::GetFootprints(Deadline deadline, std::vector<KicadFoot
     command.add_types(types::KOT_PCB_FOOTPRINT);
     commands::GetItemsResponse reply;
     if (IpcResult result = Call(command, &reply, deadline); !result.ok()) return result;
+    if (reply.status() == types::IRS_DOCUMENT_NOT_FOUND)
+        return IpcResult::Failure(IpcResult::Kind::Refused,
+                                  "KiCad has no board " + boardFileName_ + " open");
     if (reply.status() != types::IRS_OK)
         return IpcResult::Failure(IpcResult::Kind::Refused,
                                   types::ItemRequestStatus_Name(reply.status()));

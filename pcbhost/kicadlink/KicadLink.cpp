@@ -112,6 +112,7 @@ bool KicadLink::Link() {
         for (const auto& footprint : footprints)
             idsByReference_[footprint.reference].push_back(footprint.id);
         Report("linked to KiCad IPC at " + url);
+        if (!result.ok()) Report(IpcPrefix() + result.Describe());
         return true;
     }
     std::string error;

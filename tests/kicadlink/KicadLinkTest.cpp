@@ -150,6 +150,22 @@ TEST_F(KicadLinkIpcTest, NotReadyAndBusyAreSaidAndTheLinkStays) {
     EXPECT_EQ(status_.All().size(), 3u);  // not linked a second time
 }
 
+TEST_F(KicadLinkIpcTest, AnotherBoardOpenInKicadIsSaidAtLinkAndAtEachHighlight) {
+    auto options = Options();
+    options.boardPath = "/boards/other.kicad_pcb";
+    StartLink(options);
+    EXPECT_EQ(status_.WaitFor("linked"), "linked to KiCad IPC at " + url_);
+    const std::string said = Prefix() + "request refused (KiCad has no board other.kicad_pcb open)";
+    EXPECT_EQ(status_.WaitFor("kicad:"), said);
+    link_->Highlight("U2");
+    ASSERT_TRUE(server_->WaitForRequests(2));
+    link_->Highlight("R1");  // the same again: said once
+    ASSERT_TRUE(server_->WaitForRequests(3));
+    link_.reset();
+    EXPECT_EQ(status_.All().size(), 2u);
+    EXPECT_TRUE(server_->Selection().empty());
+}
+
 struct Fault {
     FakeKicadIpcServer::Behaviour behaviour;
     std::string said;

@@ -12,7 +12,6 @@ namespace {
 
 using dbxtest::OpenedDesign;
 using kicadlinktest::FakeKicadIpcServer;
-using namespace std::chrono_literals;
 
 constexpr const char* kDesign = R"({
   "padStyles": [{"name": "SMD"}],
@@ -71,9 +70,9 @@ TEST_F(PcbHostKicadTest, HighlightsReachKicadAndGoOnWhenKicadFallsSilent) {
     // said after the deadline, and serving goes on meanwhile.
     server_->SetBehaviour(FakeKicadIpcServer::Behaviour::Silent);
     EXPECT_EQ(THighlightComponent(&design.context, 15, &r1), 0);
-    EXPECT_EQ(host_->WaitForLine("highlight", 500ms), "highlight R1 CYAN");
+    EXPECT_EQ(host_->WaitForLine("highlight"), "highlight R1 CYAN");
     EXPECT_EQ(THighlightComponent(&design.context, 12, &u2), 0);
-    EXPECT_EQ(host_->WaitForLine("highlight", 500ms), "highlight U2 YELLOW");
+    EXPECT_EQ(host_->WaitForLine("highlight"), "highlight U2 YELLOW");
     EXPECT_NE(host_->WaitForLine("kicad: KiCad IPC at"), "");
     const std::string output = host_->output();
     EXPECT_LT(output.find("highlight U2 YELLOW"), output.find("kicad: KiCad IPC at"));
