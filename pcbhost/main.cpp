@@ -161,29 +161,31 @@ int main(int argc, char** argv) {
 #ifdef PCBHOST_HAVE_KICADLINK
     if (kicad) {
         // The link's status lines and KiCad's live board are handled on the main thread.
-        auto onMain = [&app](auto f) {
-            QMetaObject::invokeMethod(app.get(), std::move(f), Qt::QueuedConnection);
+        auto onMain = [app = app.get()](auto f) {
+            QMetaObject::invokeMethod(app, std::move(f), Qt::QueuedConnection);
         };
-        auto onLiveBoard = [&](std::shared_ptr<const pcbhost::Design> live) {
-            onMain([&, live] {
-                std::string tooLarge;
-                if (!server.SetDesign(live, &tooLarge)) {
-                    std::printf("kicad: live board: %s (still serving the last good design)\n",
-                                tooLarge.c_str());
-                    return;
-                }
+        auto useLiveBoard = [&](const std::shared_ptr<const pcbhost::Design>& live) {
+            std::string tooLarge;
+            if (!server.SetDesign(live, &tooLarge)) {
+                std::printf("kicad: live board: %s (still serving the last good design)\n",
+                            tooLarge.c_str());
+                return;
+            }
 #ifdef PCBHOST_HAVE_VIEW
-                if (window) window->setDesign(live);
+            if (window) window->setDesign(live);
 #endif
-                std::printf("live board from KiCad (%zu components)\n", live->components.size());
-            });
+            std::printf("live board from KiCad (%zu components)\n", live->components.size());
         };
         pcbhost::kicadlink::KicadLink::Options options;
         options.boardPath = designPath;
         kicadLink = std::make_unique<pcbhost::kicadlink::KicadLink>(
             options,
-            [&](const std::string& line) { onMain([line] { std::printf("%s\n", line.c_str()); }); },
-            onLiveBoard);
+            [onMain](const std::string& line) {
+                onMain([line] { std::printf("%s\n", line.c_str()); });
+            },
+            [onMain, useLiveBoard](std::shared_ptr<const pcbhost::Design> live) {
+                onMain([useLiveBoard, live] { useLiveBoard(live); });
+            });
         kicadLink->Start();
     }
 #endif
