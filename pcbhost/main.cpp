@@ -20,7 +20,7 @@
 #include "HighlightLog.h"
 
 #ifdef PCBHOST_HAVE_KICADLINK
-#include "kicadlink/KicadLink.h"
+#include "kicadlink/QueuedKicadLink.h"
 #endif
 #ifdef PCBHOST_HAVE_VIEW
 #include <QApplication>
@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     }
 #endif
 #ifdef PCBHOST_HAVE_KICADLINK
-    std::unique_ptr<pcbhost::kicadlink::KicadLink> kicadLink;
+    std::unique_ptr<pcbhost::kicadlink::QueuedKicadLink> kicadLink;
 #endif
     // Prints and draws a highlight; runs on the main thread.
     auto showHighlight = [&](const pcbhost::HighlightTarget& target) {
@@ -159,35 +159,14 @@ int main(int argc, char** argv) {
                 design->components.size(), socketPath->c_str());
 
 #ifdef PCBHOST_HAVE_KICADLINK
-    if (kicad) {
-        // The link's status lines and KiCad's live board are handled on the main thread.
-        auto onMain = [app = app.get()](auto f) {
-            QMetaObject::invokeMethod(app, std::move(f), Qt::QueuedConnection);
-        };
-        auto useLiveBoard = [&](const std::shared_ptr<const pcbhost::Design>& live) {
-            std::string tooLarge;
-            if (!server.SetDesign(live, &tooLarge)) {
-                std::printf("kicad: live board: %s (still serving the last good design)\n",
-                            tooLarge.c_str());
-                return;
-            }
+    if (kicad)
+        kicadLink = std::make_unique<pcbhost::kicadlink::QueuedKicadLink>(
+            designPath, server, [&](const std::shared_ptr<const pcbhost::Design>& live) {
 #ifdef PCBHOST_HAVE_VIEW
-            if (window) window->setDesign(live);
+                if (window) window->setDesign(live);
 #endif
-            std::printf("live board from KiCad (%zu components)\n", live->components.size());
-        };
-        pcbhost::kicadlink::KicadLink::Options options;
-        options.boardPath = designPath;
-        kicadLink = std::make_unique<pcbhost::kicadlink::KicadLink>(
-            options,
-            [onMain](const std::string& line) {
-                onMain([line] { std::printf("%s\n", line.c_str()); });
-            },
-            [onMain, useLiveBoard](std::shared_ptr<const pcbhost::Design> live) {
-                onMain([useLiveBoard, live] { useLiveBoard(live); });
+                (void)live;
             });
-        kicadLink->Start();
-    }
 #endif
 
     watcher.SetOnChanged([&] {

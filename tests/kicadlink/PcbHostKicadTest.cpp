@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "FakeKicadIpcServer.h"
 #include "LiveHostFixture.h"
@@ -38,6 +40,8 @@ class PcbHostKicadTest : public dbxtest::LiveHostFixture {
             "ipc://" + socket, "tok",
             std::vector<FakeKicadIpcServer::Footprint>{{"a", "R1"}, {"b", "U2"}}, "design.json");
         ASSERT_TRUE(server_->Start());
+    }
+    void StartKicadHost() {
         designPath_ = dir_.WriteFile("design.json", kDesign);
         host_ = std::make_unique<dbxtest::PcbHostProcess>(
             std::vector<std::string>{PCBHOST_EXECUTABLE, "--headless", "--kicad", designPath_});
@@ -54,6 +58,7 @@ class PcbHostKicadTest : public dbxtest::LiveHostFixture {
 };
 
 TEST_F(PcbHostKicadTest, HighlightsReachKicadAndGoOnWhenKicadFallsSilent) {
+    StartKicadHost();
     EXPECT_EQ(host_->WaitForLine("linked"),
               "linked to KiCad IPC at ipc://" + dir_.path() + "/api.sock");
     OpenedDesign design;
@@ -80,6 +85,23 @@ TEST_F(PcbHostKicadTest, HighlightsReachKicadAndGoOnWhenKicadFallsSilent) {
     server_->SetBehaviour(FakeKicadIpcServer::Behaviour::Answer);
     EXPECT_EQ(THighlightComponent(&design.context, 10, &r1), 0);
     EXPECT_TRUE(server_->WaitForSelection({"a"}));
+}
+
+TEST_F(PcbHostKicadTest, TheBoardKicadHoldsIsServedAtTheNextOpen) {
+    std::ifstream in(PARTWISE_SOURCE_DIR "/examples/demo.kicad_pcb", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    server_->SetBoardText(text.str());
+    StartKicadHost();
+    EXPECT_EQ(host_->WaitForLine("live board"), "live board from KiCad (69 components)");
+    OpenedDesign design;
+    ASSERT_EQ(design.status, 0);
+    ComponentRecord component;
+    int components = 0;
+    for (int32_t rc = TGetFirstComponent(&design.context, &component); rc == 0;
+         rc = TGetNextComponent(&design.context, &component))
+        ++components;
+    EXPECT_EQ(components, 69);
 }
 
 }  // namespace
