@@ -1,7 +1,7 @@
 // highlight_and_watch SELECTION_FILE REFDES...: highlights each component through libDbx32 and
 // waits until the KiCad selection reported into SELECTION_FILE (one reference a line, after a
 // first line "ready") is exactly that component. Prints the time from the highlight to KiCad's
-// selection; exits 1 when a selection does not come within 5 s.
+// selection; exits 1 when a selection does not come within 10 s.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
             continue;
         }
         std::string seen;
-        while (std::chrono::steady_clock::now() - started < std::chrono::seconds(5)) {
+        while (std::chrono::steady_clock::now() - started < std::chrono::seconds(10)) {
             seen = Read(argv[1]);
             if (seen == expected) break;
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
