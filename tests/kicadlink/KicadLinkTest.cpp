@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "FakeKicadIpcServer.h"
+#include "KicadIpcClient.h"
 #include "KicadLink.h"
 #include "StatusLines.h"
 
@@ -278,6 +279,26 @@ TEST_F(KicadLinkIpcTest, AKicadWithoutTheBoardTextIsFollowedThroughTheSavedFileS
         saves += request.typeUrl.find("SaveDocumentToString") != std::string::npos;
     EXPECT_EQ(saves, 1);
     EXPECT_EQ(live.Count(), 0u);
+}
+
+TEST(KicadIpcSocketTest, IsLookedForWhereKicadPutsIt) {
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("kicadlink-sockets-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir / "kicad");
+    for (const char* name : {"api.sock", "api-4711.sock", "api-.sock", "other.sock"})
+        std::ofstream(dir / "kicad" / name).put('x');
+    ::setenv("TMPDIR", dir.c_str(), 1);
+    ::unsetenv("KICAD_API_SOCKET");
+    const std::string kicadDir = "ipc://" + (dir / "kicad").string();
+    EXPECT_EQ(pcbhost::kicadlink::KicadIpcClient::CandidateUrls(),
+              (std::vector<std::string>{kicadDir + "/api.sock", kicadDir + "/api-4711.sock"}));
+    // A client KiCad launched is told its socket.
+    ::setenv("KICAD_API_SOCKET", "/run/kicad/api-1.sock", 1);
+    EXPECT_EQ(pcbhost::kicadlink::KicadIpcClient::CandidateUrls().front(),
+              "ipc:///run/kicad/api-1.sock");
+    ::unsetenv("KICAD_API_SOCKET");
+    ::unsetenv("TMPDIR");
+    std::filesystem::remove_all(dir);
 }
 
 // A listener standing in for KiCad 6's cross-probe port: collects what each connection sent.
