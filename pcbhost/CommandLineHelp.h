@@ -5,7 +5,7 @@
 namespace pcbhost {
 
 inline constexpr const char* kCommandLineHelp =
-    "usage: pcbhost [--headless] DESIGN.json|DESIGN.kicad_pcb\n"
+    "usage: pcbhost [--headless] [--kicad] DESIGN.json|DESIGN.kicad_pcb\n"
     "       pcbhost --help | --version\n"
     "\n"
     "Opens a design file, serves it to libDbx32 on the socket pcb.sock in\n"
@@ -15,6 +15,8 @@ inline constexpr const char* kCommandLineHelp =
     "  -h, --help         print this help and exit\n"
     "      --version      print the version and exit\n"
     "      --headless     serve without opening the board window\n"
+    "      --kicad        also select each highlighted component in a running KiCad\n"
+    "                     PCB editor (its IPC API, else its cross-probe port)\n"
     "\n"
     "Exit status: 0 after SIGINT or SIGTERM, or when the board window is closed;\n"
     "1 when the design does not read or the socket cannot be served; 2 on bad usage.\n";

@@ -1,6 +1,6 @@
-// pcbhost [--headless] DESIGN: opens a design file, serves it to libDbx32 on the socket
+// pcbhost [--headless] [--kicad] DESIGN: opens a design file, serves it to libDbx32 on the socket
 // "pcb.sock" in the runtime directory, prints one line per highlight request and reloads the
-// file when it changes.
+// file when it changes. With --kicad, each highlight also selects the component in a running KiCad.
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -20,6 +20,9 @@
 #include "PackageVersion.h"
 #include "SignalShutdown.h"
 
+#ifdef PCBHOST_HAVE_KICADLINK
+#include "kicadlink/QueuedKicadLink.h"
+#endif
 #ifdef PCBHOST_HAVE_VIEW
 #include <QApplication>
 
@@ -35,7 +38,7 @@ bool HasDisplay() {
 }
 
 int Usage() {
-    std::fputs("usage: pcbhost [--headless] DESIGN.json|DESIGN.kicad_pcb\n", stderr);
+    std::fputs("usage: pcbhost [--headless] [--kicad] DESIGN.json|DESIGN.kicad_pcb\n", stderr);
     return 2;
 }
 
@@ -47,16 +50,25 @@ int main(int argc, char** argv) {
         return *status;
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     bool headless = false;
+    bool kicad = false;
     std::string designPath;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--headless") == 0)
             headless = true;
+        else if (std::strcmp(argv[i], "--kicad") == 0)
+            kicad = true;
         else if (argv[i][0] == '-' || !designPath.empty())
             return Usage();
         else
             designPath = argv[i];
     }
     if (designPath.empty()) return Usage();
+#ifndef PCBHOST_HAVE_KICADLINK
+    if (kicad) {
+        std::fputs("pcbhost: built without the KiCad link\n", stderr);
+        return 2;
+    }
+#endif
 
 #ifdef PCBHOST_HAVE_VIEW
     const bool gui = !headless && HasDisplay();
@@ -100,9 +112,15 @@ int main(int argc, char** argv) {
         window->show();
     }
 #endif
+#ifdef PCBHOST_HAVE_KICADLINK
+    std::unique_ptr<pcbhost::kicadlink::QueuedKicadLink> kicadLink;
+#endif
     // Prints and draws a highlight; runs on the main thread.
     auto showHighlight = [&](const pcbhost::HighlightTarget& target) {
         out.Write(pcbhost::HighlightLog::Line(target.refDes, target.colour));
+#ifdef PCBHOST_HAVE_KICADLINK
+        if (kicadLink) kicadLink->Highlight(target.refDes);
+#endif
 #ifdef PCBHOST_HAVE_VIEW
         if (window)
             window->highlight(target.componentIndex, QString::fromStdString(target.refDes),
@@ -131,6 +149,18 @@ int main(int argc, char** argv) {
     out.Write("serving " + designPath + " (" + std::to_string(design->components.size()) +
               " components) on " + *socketPath);
 
+#ifdef PCBHOST_HAVE_KICADLINK
+    if (kicad)
+        kicadLink = std::make_unique<pcbhost::kicadlink::QueuedKicadLink>(
+            designPath, server, [&out](std::string line) { out.Write(std::move(line)); },
+            [&](const std::shared_ptr<const pcbhost::Design>& live) {
+#ifdef PCBHOST_HAVE_VIEW
+                if (window) window->setDesign(live);
+#endif
+                (void)live;
+            });
+#endif
+
     watcher.SetOnChanged([&] {
         auto reloaded = std::make_shared<pcbhost::Design>();
         pcbhost::ReadError reloadError;
@@ -152,6 +182,9 @@ int main(int argc, char** argv) {
     });
 
     const int rc = app->exec();
+#ifdef PCBHOST_HAVE_KICADLINK
+    kicadLink.reset();
+#endif
     server.Stop();
     return rc;
 }
