@@ -250,6 +250,9 @@ QWidget* AfxDialogWindow::createControl(AfxWindowHandle& handle, QButtonGroup*& 
             list->setHorizontalScrollBarPolicy(
                 (control.style & WS_HSCROLL) != 0 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
             if ((control.style & WS_BORDER) == 0) list->setFrameShape(QFrame::NoFrame);
+            // Entries are one line each: a repaint then lays out no entry, however many there
+            // are. A list that scrolls sideways needs each entry's width, so keeps measuring.
+            list->setUniformItemSizes((control.style & WS_HSCROLL) == 0);
             AfxWindowHandle* state = &handle;
             connect(list, &QListWidget::itemSelectionChanged, this, [list, state] {
                 const QList<QListWidgetItem*> selected = list->selectedItems();
@@ -354,6 +357,7 @@ void AfxDialogWindow::setChecked(AfxWindowHandle& button, bool checked) {
 void AfxDialogWindow::listInsert(AfxWindowHandle& list, int index, const CString& text) {
     auto* widget = qobject_cast<QListWidget*>(list.widget);
     list.entries.insert(list.entries.begin() + index, text);
+    list.entryIndex.Insert(text);
     if (list.curSel >= index) ++list.curSel;
     if (widget != nullptr) {
         const QSignalBlocker blocker(widget);
@@ -363,6 +367,7 @@ void AfxDialogWindow::listInsert(AfxWindowHandle& list, int index, const CString
 
 void AfxDialogWindow::listDelete(AfxWindowHandle& list, int index) {
     auto* widget = qobject_cast<QListWidget*>(list.widget);
+    list.entryIndex.Erase(list.entries[static_cast<std::size_t>(index)]);
     list.entries.erase(list.entries.begin() + index);
     if (list.curSel == index) {
         list.curSel = LB_ERR;
@@ -377,6 +382,7 @@ void AfxDialogWindow::listDelete(AfxWindowHandle& list, int index) {
 
 void AfxDialogWindow::listReset(AfxWindowHandle& list) {
     list.entries.clear();
+    list.entryIndex.Clear();
     list.curSel = LB_ERR;
     if (auto* widget = qobject_cast<QListWidget*>(list.widget)) {
         const QSignalBlocker blocker(widget);

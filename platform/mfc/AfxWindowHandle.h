@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "AfxDialogTemplate.h"
+#include "AfxListIndex.h"
 #include "CString.h"
 #include "CWnd.h"
 
@@ -24,6 +25,7 @@ struct AfxWindowHandle {
     bool textPending = false;
     bool checked = false;          // radio and push buttons
     std::vector<CString> entries;  // list boxes
+    AfxListIndex entryIndex;       // the texts of entries, for exact lookups
     int curSel = LB_ERR;
 
     bool isListBox() const {

@@ -90,3 +90,8 @@ int CListBox::FindStringExact(int nIndexStart, LPCTSTR lpszFind) const {
     }
     return LB_ERR;
 }
+
+BOOL CListBox::HasExactString(LPCTSTR lpszText) const {
+    if (m_hWnd == nullptr || lpszText == nullptr) return FALSE;
+    return m_hWnd->entryIndex.Contains(lpszText) ? TRUE : FALSE;
+}

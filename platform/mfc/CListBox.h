@@ -31,4 +31,7 @@ class CListBox : public CWnd {
     int DeleteString(UINT nIndex);
     void ResetContent();
     int FindStringExact(int nIndexStart, LPCTSTR lpszFind) const;
+    // Extension: whether an entry equals the text byte for byte (up to the first zero byte),
+    // answered from an index kept with the entries, without reading them.
+    BOOL HasExactString(LPCTSTR lpszText) const;
 };
