@@ -31,13 +31,7 @@ void FinderDialog::Count(int& count, CString& countText) {
 }
 
 bool FinderDialog::ListHasEntry(const CListBox& list, const CString& text) {
-    const int count = list.GetCount();
-    CString entry;
-    for (int i = 0; i < count; ++i) {
-        list.GetText(i, entry);
-        if (SameText(entry, text)) return true;
-    }
-    return false;
+    return list.HasExactString(text) != FALSE;
 }
 
 bool FinderDialog::AddIfAbsent(CListBox& list, const CString& text) {

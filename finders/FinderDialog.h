@@ -28,7 +28,7 @@ class FinderDialog : public CDialog {
     // Adds 1 to a count and shows it at once.
     void Count(int& count, CString& countText);
 
-    // Whether an entry of the list equals the text: entries read back first to last.
+    // Whether an entry of the list equals the text exactly (as SameText compares).
     static bool ListHasEntry(const CListBox& list, const CString& text);
     // Adds the text at its sorted place unless an equal entry exists; true when added.
     static bool AddIfAbsent(CListBox& list, const CString& text);
