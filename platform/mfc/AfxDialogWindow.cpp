@@ -356,7 +356,7 @@ void AfxDialogWindow::setChecked(AfxWindowHandle& button, bool checked) {
 
 void AfxDialogWindow::listInsert(AfxWindowHandle& list, int index, const CString& text) {
     auto* widget = qobject_cast<QListWidget*>(list.widget);
-    list.entries.insert(list.entries.begin() + index, text);
+    list.entries.insert(static_cast<std::size_t>(index), text);
     list.entryIndex.Insert(text);
     if (list.curSel >= index) ++list.curSel;
     if (widget != nullptr) {
@@ -368,7 +368,7 @@ void AfxDialogWindow::listInsert(AfxWindowHandle& list, int index, const CString
 void AfxDialogWindow::listDelete(AfxWindowHandle& list, int index) {
     auto* widget = qobject_cast<QListWidget*>(list.widget);
     list.entryIndex.Erase(list.entries[static_cast<std::size_t>(index)]);
-    list.entries.erase(list.entries.begin() + index);
+    list.entries.erase(static_cast<std::size_t>(index));
     if (list.curSel == index) {
         list.curSel = LB_ERR;
     } else if (list.curSel > index) {

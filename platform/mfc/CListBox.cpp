@@ -51,8 +51,7 @@ int CListBox::AddString(LPCTSTR lpszItem) {
     std::size_t index = entries.size();
     if ((m_hWnd->control->style & LBS_SORT) != 0) {
         // After every entry that does not sort after it, so identical strings keep their order.
-        index = static_cast<std::size_t>(
-            std::upper_bound(entries.begin(), entries.end(), item, SortsBefore) - entries.begin());
+        index = entries.upperBound(item, SortsBefore);
     }
     m_hWnd->dialog->listInsert(*m_hWnd, static_cast<int>(index), item);
     return static_cast<int>(index);
