@@ -140,10 +140,8 @@ QRect AfxDialogWindow::mapDialogRect(int x, int y, int cx, int cy) const {
 }
 
 AfxWindowHandle* AfxDialogWindow::control(int id) {
-    for (auto& control : m_controls) {
-        if (control->id == id) return control.get();
-    }
-    return nullptr;
+    const auto it = m_controlsById.find(id);
+    return it != m_controlsById.end() ? it->second : nullptr;
 }
 
 void AfxDialogWindow::buildControls() {
@@ -180,6 +178,7 @@ void AfxDialogWindow::buildControls() {
         widget->setEnabled((control.style & WS_DISABLED) == 0);
         widget->installEventFilter(this);
         if (auto* box = qobject_cast<QGroupBox*>(widget)) groupBoxes.push_back(box);
+        m_controlsById.emplace(handle->id, handle.get());  // the first of an id answers
         m_controls.push_back(std::move(handle));
     }
     // A static's mnemonic moves the focus to the next control that can take it.
