@@ -6,6 +6,7 @@
 // Each --components N generates a design of N components (10 pads and 10 attributes each);
 // without a design or --components, one of 20,000 components is generated.
 #include <sys/resource.h>
+#include <time.h>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -48,8 +49,9 @@ class PaintCounter : public QObject {
 
 struct Figures {
     std::string operation;
-    std::vector<double> ms;
-    std::vector<double> floorMs;
+    std::vector<double> ms, cpuMs;            // the operation: wall clock, this thread's CPU
+    std::vector<double> floorMs, floorCpuMs;  // its floor walk, right after each run
+    bool floorCountsMatch = true;
     int repaints = 0;
     std::string counter;
     std::string closingMessage;
@@ -71,9 +73,18 @@ long PeakKiB(const QString& statusFile) {
     return -1;
 }
 
-// Presses the button `runs` times inside one showing of the dialog and records the figures.
+double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+using FloorWalk = int (*)(const std::string& selected);
+
+// Presses the button `runs` times inside one showing of the dialog, each press followed by
+// the operation's floor walk, so that both see the same load on a shared machine.
 void TimeOperation(CDialog& dialog, const char* name, int getButton, int valueList, int counterId,
-                   bool whereUsed, int runs, std::vector<Figures>& out) {
+                   bool whereUsed, FloorWalk floor, int runs, std::vector<Figures>& out) {
     afxtest::OnNextModal([&](CDialog& d) {
         Figures f;
         f.operation = name;
@@ -91,9 +102,22 @@ void TimeOperation(CDialog& dialog, const char* name, int getButton, int valueLi
             if (whereUsed) afxtest::QueueMessageBoxReply(IDYES);
             QElapsedTimer timer;
             timer.start();
+            double cpu = ThreadCpuMs();
             afxtest::PressButton(d, whereUsed ? IDC_WHERE_USED : getButton);
             f.ms.push_back(timer.nsecsElapsed() / 1e6);
+            f.cpuMs.push_back(ThreadCpuMs() - cpu);
             f.closingMessage = afxtest::MessageBoxes().back().text;
+
+            timer.restart();
+            cpu = ThreadCpuMs();
+            const int counted = floor(f.selected);
+            f.floorMs.push_back(timer.nsecsElapsed() / 1e6);
+            f.floorCpuMs.push_back(ThreadCpuMs() - cpu);
+            if (std::to_string(counted) != afxtest::ControlText(d, counterId)) {
+                std::fprintf(stderr, "%s: floor counted %d, the dialog %s\n", name, counted,
+                             afxtest::ControlText(d, counterId).c_str());
+                f.floorCountsMatch = false;
+            }
         }
         if (counter) counter->removeEventFilter(&paints);
         f.repaints = paints.paints / runs;
@@ -102,44 +126,6 @@ void TimeOperation(CDialog& dialog, const char* name, int getButton, int valueLi
         out.push_back(f);
     });
     dialog.DoModal();
-}
-
-using FloorWalk = int (*)(const std::string& selected);
-
-// The floor walk of each operation, in the order the dialogs are timed.
-const std::vector<FloorWalk>& FloorWalks() {
-    static const std::vector<FloorWalk> walks = {
-        [](const std::string&) { return floorwalks::GetPads(); },
-        floorwalks::PadWhereUsed,
-        [](const std::string&) { return floorwalks::GetHoles(); },
-        floorwalks::HoleWhereUsed,
-        [](const std::string&) { return floorwalks::GetAttributes(); },
-        floorwalks::AttributeWhereUsed,
-        [](const std::string&) { return floorwalks::GetText(); },
-        floorwalks::TextWhereUsed,
-    };
-    return walks;
-}
-
-// Runs each operation's floor walk `runs` times; false when a walk's count differs from
-// what the dialog's counter showed.
-bool TimeFloors(int runs, std::vector<Figures>& figures) {
-    bool sameCounts = true;
-    for (std::size_t i = 0; i < figures.size(); ++i) {
-        Figures& f = figures[i];
-        for (int run = 0; run < runs; ++run) {
-            QElapsedTimer timer;
-            timer.start();
-            const int counted = FloorWalks()[i](f.selected);
-            f.floorMs.push_back(timer.nsecsElapsed() / 1e6);
-            if (std::to_string(counted) != f.counter) {
-                std::fprintf(stderr, "%s: floor counted %d, the dialog %s\n", f.operation.c_str(),
-                             counted, f.counter.c_str());
-                sameCounts = false;
-            }
-        }
-    }
-    return sameCounts;
 }
 
 // Starts pcbhost on the design and waits until it serves.
@@ -170,40 +156,47 @@ void StopHost(QProcess& host, const QString& socket) {
 std::vector<Figures> TimeDialogs(int runs) {
     std::vector<Figures> figures;
     PadFinderDialog pad;
-    TimeOperation(pad, "Get Pads", IDC_GET_PADS, IDC_PAD_STYLE_LIST, IDC_PAD_COUNT, false, runs,
-                  figures);
+    TimeOperation(
+        pad, "Get Pads", IDC_GET_PADS, IDC_PAD_STYLE_LIST, IDC_PAD_COUNT, false,
+        [](const std::string&) { return floorwalks::GetPads(); }, runs, figures);
     TimeOperation(pad, "Pad Where Used (Yes)", IDC_GET_PADS, IDC_PAD_STYLE_LIST,
-                  IDC_COMPONENTS_SEARCHED, true, runs, figures);
+                  IDC_COMPONENTS_SEARCHED, true, floorwalks::PadWhereUsed, runs, figures);
     HoleFinderDialog hole;
-    TimeOperation(hole, "Get Holes", IDC_GET_HOLES, IDC_HOLE_SIZE_LIST, IDC_HOLE_COUNT, false, runs,
-                  figures);
+    TimeOperation(
+        hole, "Get Holes", IDC_GET_HOLES, IDC_HOLE_SIZE_LIST, IDC_HOLE_COUNT, false,
+        [](const std::string&) { return floorwalks::GetHoles(); }, runs, figures);
     TimeOperation(hole, "Hole Where Used (Yes)", IDC_GET_HOLES, IDC_HOLE_SIZE_LIST,
-                  IDC_COMPONENTS_SEARCHED, true, runs, figures);
+                  IDC_COMPONENTS_SEARCHED, true, floorwalks::HoleWhereUsed, runs, figures);
     AttributeFinderDialog attribute;
-    TimeOperation(attribute, "Get Attributes", IDC_GET_ATTRIBUTES, IDC_ATTRIBUTE_LIST,
-                  IDC_ATTRIBUTE_COUNT, false, runs, figures);
+    TimeOperation(
+        attribute, "Get Attributes", IDC_GET_ATTRIBUTES, IDC_ATTRIBUTE_LIST, IDC_ATTRIBUTE_COUNT,
+        false, [](const std::string&) { return floorwalks::GetAttributes(); }, runs, figures);
     TimeOperation(attribute, "Attribute Where Used (Yes)", IDC_GET_ATTRIBUTES, IDC_ATTRIBUTE_LIST,
-                  IDC_COMPONENTS_SEARCHED, true, runs, figures);
+                  IDC_COMPONENTS_SEARCHED, true, floorwalks::AttributeWhereUsed, runs, figures);
     TextFinderDialog text;
-    TimeOperation(text, "Get Text!", IDC_GET_TEXT, IDC_TEXT_STYLE_LIST, IDC_TEXT_COUNT, false, runs,
-                  figures);
+    TimeOperation(
+        text, "Get Text!", IDC_GET_TEXT, IDC_TEXT_STYLE_LIST, IDC_TEXT_COUNT, false,
+        [](const std::string&) { return floorwalks::GetText(); }, runs, figures);
     TimeOperation(text, "Text Where Used (Yes)", IDC_GET_TEXT, IDC_TEXT_STYLE_LIST,
-                  IDC_COMPONENTS_SEARCHED, true, runs, figures);
+                  IDC_COMPONENTS_SEARCHED, true, floorwalks::TextWhereUsed, runs, figures);
     return figures;
 }
 
+// Medians: wall clock and this thread's CPU time, of the operation and of its floor.
 void PrintFigures(const std::vector<Figures>& figures) {
-    std::printf("\n%-28s %9s %8s %8s %9s %7s %8s %9s  %s\n", "operation", "median ms", "min ms",
-                "max ms", "floor ms", "ratio", "repaints", "peak MiB", "counter at the end");
+    std::printf("\n%-27s %8s %8s %8s %7s %8s %8s %7s %8s %8s  %s\n", "operation", "median", "min",
+                "floor", "ratio", "cpu", "cpu flr", "ratio", "repaints", "peak MiB",
+                "counter at the end");
     for (const Figures& f : figures) {
-        const double median = Median(f.ms);
-        const double floor = Median(f.floorMs);
-        std::printf("%-28s %9.1f %8.1f %8.1f %9.1f %6.2fx %8d %9ld  %s\n", f.operation.c_str(),
-                    median, *std::min_element(f.ms.begin(), f.ms.end()),
-                    *std::max_element(f.ms.begin(), f.ms.end()), floor,
-                    floor > 0 ? median / floor : 0.0, f.repaints, f.peakKiB / 1024,
+        const double median = Median(f.ms), floor = Median(f.floorMs);
+        const double cpu = Median(f.cpuMs), cpuFloor = Median(f.floorCpuMs);
+        std::printf("%-27s %8.1f %8.1f %8.1f %6.2fx %8.1f %8.1f %6.2fx %8d %8ld  %s\n",
+                    f.operation.c_str(), median, *std::min_element(f.ms.begin(), f.ms.end()), floor,
+                    floor > 0 ? median / floor : 0.0, cpu, cpuFloor,
+                    cpuFloor > 0 ? cpu / cpuFloor : 0.0, f.repaints, f.peakKiB / 1024,
                     f.counter.c_str());
     }
+    std::printf("(ms; median and min of the wall clock, cpu: this thread's CPU time)\n");
 }
 
 }  // namespace
@@ -254,8 +247,8 @@ int main(int argc, char** argv) {
         std::printf("\n== %s (%d runs each)\n", label.c_str(), runs);
         QProcess host;
         if (!StartHost(host, file, socket)) return 1;
-        std::vector<Figures> figures = TimeDialogs(runs);
-        sameCounts = TimeFloors(runs, figures) && sameCounts;
+        const std::vector<Figures> figures = TimeDialogs(runs);
+        for (const Figures& f : figures) sameCounts = sameCounts && f.floorCountsMatch;
         PrintFigures(figures);
         std::printf("peak RSS: pcbhost %ld MiB; this process %ld MiB so far\n",
                     PeakKiB(QString("/proc/%1/status").arg(host.processId())) / 1024,
