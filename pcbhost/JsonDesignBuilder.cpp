@@ -188,7 +188,7 @@ void JsonDesignBuilder::Read(Field field, Value value, int line) {
         if (text == nullptr) mustBe("a string");
         const int control = ControlCharacter(*text);
         if (control >= 0) {
-            char code[8];
+            char code[16];
             std::snprintf(code, sizeof code, "U+%04X", unsigned(control));
             Fail(line, "\"" + fieldKey_ + "\" holds a control character (" + code + ")");
         }
