@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QJsonDocument>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <random>
 #include <string>
 
 #include "JsonByteStream.h"
@@ -124,6 +127,51 @@ TEST(JsonStreamingReaderTest, AFileOverTheLimitNamesTheLineWhereTheLimitFalls) {
     EXPECT_FALSE(JsonDesignReader::ReadFile(path.toStdString(), design, error));
     EXPECT_EQ(error.line, 4);
     EXPECT_EQ(error.reason, "file too large (limit 268435456 bytes)");
+}
+
+// Damaged designs: every one is read or refused with a line inside the text, and what is read
+// is valid JSON to Qt's parser as well.
+TEST(JsonStreamingReaderTest, DamagedDesignsAreReadOrRefusedWithALineInsideTheText) {
+    QFile demo(PARTWISE_SOURCE_DIR "/examples/demo.json");
+    ASSERT_TRUE(demo.open(QIODevice::ReadOnly));
+    const QByteArray original = demo.readAll();
+    const int lines = int(original.count('\n')) + 1;
+    std::mt19937 random(11);
+    const char bytes[] = "{}[]\",:0123456789-.eE\\u \n\ttruefalsenullx\x01\xc3\xff";
+    int read = 0, refused = 0;
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray text = original;
+        for (int edits = 1 + int(random() % 3); edits > 0; --edits) {
+            const auto at = qsizetype(random() % std::uint32_t(text.size()));
+            const char byte = bytes[random() % (sizeof bytes - 1)];
+            switch (random() % 3) {
+                case 0:
+                    text[at] = byte;
+                    break;
+                case 1:
+                    text.remove(at, 1 + qsizetype(random() % 8));
+                    break;
+                default:
+                    text.insert(at, byte);
+                    break;
+            }
+        }
+        Design design;
+        ReadError error;
+        if (JsonDesignReader::ReadBytes(text, "d.json", design, error)) {
+            ++read;
+            QJsonParseError parseError;
+            QJsonDocument::fromJson(text, &parseError);
+            EXPECT_EQ(parseError.error, QJsonParseError::NoError) << text.toStdString();
+        } else {
+            ++refused;
+            EXPECT_GE(error.line, 1) << text.toStdString();
+            EXPECT_LE(error.line, lines + 8) << text.toStdString();
+            EXPECT_FALSE(error.reason.empty());
+        }
+    }
+    EXPECT_GT(read, 0);
+    EXPECT_GT(refused, 0);
 }
 
 }  // namespace
