@@ -40,6 +40,12 @@ bool FinderDialog::AddIfAbsent(CListBox& list, const CString& text) {
     return true;
 }
 
+bool FinderDialog::AddIfAbsent(CListBox& list, std::string_view recordText) {
+    if (list.HasExactString(recordText)) return false;
+    list.AddString(ToText(recordText));
+    return true;
+}
+
 CString FinderDialog::SelectedText(const CListBox& list) {
     CString text;
     list.GetText(list.GetCurSel(), text);
@@ -82,7 +88,7 @@ void FinderDialog::OnHighlight() {
     ScopedWaitCursor wait;
     for (int status = TGetFirstComponent(&m_designContext, &component); status == 0;
          status = TGetNextComponent(&m_designContext, &component)) {
-        if (SameText(ToText(designdb::RefDes(component)), selected)) {
+        if (SameText(designdb::RefDes(component), selected)) {
             THighlightComponent(&m_designContext, colourCode, &component);
             break;
         }

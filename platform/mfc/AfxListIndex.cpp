@@ -29,5 +29,9 @@ void AfxListIndex::Clear() {
 }
 
 bool AfxListIndex::Contains(const char* text) const {
-    return counts_.find(Key(text)) != counts_.end();
+    return Contains(Key(text));
+}
+
+bool AfxListIndex::Contains(std::string_view text) const {
+    return counts_.find(text) != counts_.end();
 }

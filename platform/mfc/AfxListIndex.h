@@ -17,6 +17,7 @@ class AfxListIndex {
     void Erase(const CString& entry);
     void Clear();
     bool Contains(const char* text) const;
+    bool Contains(std::string_view text) const;
 
   private:
     struct Hash {

@@ -90,6 +90,11 @@ int CListBox::FindStringExact(int nIndexStart, LPCTSTR lpszFind) const {
     return LB_ERR;
 }
 
+BOOL CListBox::HasExactString(std::string_view text) const {
+    if (m_hWnd == nullptr) return FALSE;
+    return m_hWnd->entryIndex.Contains(text) ? TRUE : FALSE;
+}
+
 BOOL CListBox::HasExactString(LPCTSTR lpszText) const {
     if (m_hWnd == nullptr || lpszText == nullptr) return FALSE;
     return m_hWnd->entryIndex.Contains(lpszText) ? TRUE : FALSE;
