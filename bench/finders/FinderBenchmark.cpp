@@ -57,6 +57,8 @@ struct Figures {
     std::string closingMessage;
     std::string selected;  // the value Where Used searched for
     long peakKiB = 0;      // of this process, after the operation
+    int listEntries = 0;   // in the list the operation filled
+    double repaintMs = 0;  // median of full repaints of the dialog holding that list
 };
 
 double Median(std::vector<double> v) {
@@ -123,6 +125,19 @@ void TimeOperation(CDialog& dialog, const char* name, int getButton, int valueLi
         f.repaints = paints.paints / runs;
         f.counter = afxtest::ControlText(d, counterId);
         f.peakKiB = PeakKiB("/proc/self/status");
+        // A repaint of the whole dialog, as a counter update during a walk does.
+        const int filled = whereUsed ? IDC_WHERE_USED_LIST : valueList;
+        f.listEntries = int(afxtest::ListEntries(d, filled).size());
+        if (counter != nullptr) {
+            std::vector<double> repaints;
+            for (int i = 0; i < 20; ++i) {
+                QElapsedTimer timer;
+                timer.start();
+                counter->window()->repaint();
+                repaints.push_back(timer.nsecsElapsed() / 1e6);
+            }
+            f.repaintMs = Median(repaints);
+        }
         out.push_back(f);
     });
     dialog.DoModal();
@@ -197,6 +212,9 @@ void PrintFigures(const std::vector<Figures>& figures) {
                     f.counter.c_str());
     }
     std::printf("(ms; median and min of the wall clock, cpu: this thread's CPU time)\n");
+    std::printf("\n%-27s %12s %12s\n", "repaint of the dialog after", "list entries", "median ms");
+    for (const Figures& f : figures)
+        std::printf("%-27s %12d %12.2f\n", f.operation.c_str(), f.listEntries, f.repaintMs);
 }
 
 }  // namespace
