@@ -32,7 +32,7 @@ void AttributeFinderDialog::OnGetAttributes() {
         for (int status = TGetFirstCompAttribute(&m_designContext, component.refDes, &attribute);
              status == 0; status = TGetNextCompAttribute(&m_designContext, &attribute)) {
             Count(m_attributeCount, m_attributeCountText);
-            AddIfAbsent(m_valueList, ToText(designdb::AttributeName(attribute)));
+            AddIfAbsent(m_valueList, designdb::AttributeName(attribute));
         }
     });
     design.Close();
@@ -44,6 +44,6 @@ void AttributeFinderDialog::OnWhereUsed() {
                          "Done!  Click a RefDes then Highlight button.  ", m_searchedCount,
                          m_searchedCountText,
                          [&](const AttributeRecord& attribute, const CString& selected) {
-                             return SameText(ToText(designdb::AttributeName(attribute)), selected);
+                             return SameText(designdb::AttributeName(attribute), selected);
                          });
 }

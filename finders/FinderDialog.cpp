@@ -31,18 +31,18 @@ void FinderDialog::Count(int& count, CString& countText) {
 }
 
 bool FinderDialog::ListHasEntry(const CListBox& list, const CString& text) {
-    const int count = list.GetCount();
-    CString entry;
-    for (int i = 0; i < count; ++i) {
-        list.GetText(i, entry);
-        if (SameText(entry, text)) return true;
-    }
-    return false;
+    return list.HasExactString(text) != FALSE;
 }
 
 bool FinderDialog::AddIfAbsent(CListBox& list, const CString& text) {
     if (ListHasEntry(list, text)) return false;
     list.AddString(text);
+    return true;
+}
+
+bool FinderDialog::AddIfAbsent(CListBox& list, std::string_view recordText) {
+    if (list.HasExactString(recordText)) return false;
+    list.AddString(ToText(recordText));
     return true;
 }
 
@@ -88,7 +88,7 @@ void FinderDialog::OnHighlight() {
     ScopedWaitCursor wait;
     for (int status = TGetFirstComponent(&m_designContext, &component); status == 0;
          status = TGetNextComponent(&m_designContext, &component)) {
-        if (SameText(ToText(designdb::RefDes(component)), selected)) {
+        if (SameText(designdb::RefDes(component), selected)) {
             THighlightComponent(&m_designContext, colourCode, &component);
             break;
         }

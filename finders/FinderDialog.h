@@ -28,10 +28,12 @@ class FinderDialog : public CDialog {
     // Adds 1 to a count and shows it at once.
     void Count(int& count, CString& countText);
 
-    // Whether an entry of the list equals the text: entries read back first to last.
+    // Whether an entry of the list equals the text exactly (as SameText compares).
     static bool ListHasEntry(const CListBox& list, const CString& text);
     // Adds the text at its sorted place unless an equal entry exists; true when added.
     static bool AddIfAbsent(CListBox& list, const CString& text);
+    // The same for a record's text (which holds no zero byte), copied only when added.
+    static bool AddIfAbsent(CListBox& list, std::string_view recordText);
     // The selected entry's text; empty when nothing is selected.
     static CString SelectedText(const CListBox& list);
     static CString ToText(std::string_view text);
@@ -39,6 +41,10 @@ class FinderDialog : public CDialog {
     static bool SameText(const CString& a, const CString& b) {
         return _mbscmp(reinterpret_cast<const unsigned char*>(a.GetString()),
                        reinterpret_cast<const unsigned char*>(b.GetString())) == 0;
+    }
+    // The same equality for a record's text (which holds no zero byte), without copying it.
+    static bool SameText(std::string_view recordText, const CString& b) {
+        return recordText == std::string_view(b.GetString());
     }
 
     // Get: walks every component with the wait cursor up for each one's turn.
@@ -110,8 +116,7 @@ void FinderDialog::WhereUsed(const char* pleaseSelect, const char* doneMessage, 
         int itemStatus = firstItem(component);
         ScopedWaitCursor componentWait;
         while (itemStatus == 0) {
-            if (itemMatches(selected) &&
-                AddIfAbsent(m_whereUsedList, ToText(designdb::RefDes(component))))
+            if (itemMatches(selected) && AddIfAbsent(m_whereUsedList, designdb::RefDes(component)))
                 break;
             itemStatus = nextItem();
         }

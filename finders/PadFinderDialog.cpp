@@ -35,7 +35,7 @@ void PadFinderDialog::OnGetPads() {
             const bool styleFetched =
                 TGetPadStyle(&m_designContext, designdb::PadStyleId(pad), &style) == 0;
             Count(m_padCount, m_padCountText);
-            if (styleFetched && AddIfAbsent(m_valueList, ToText(designdb::PadStyleName(style))))
+            if (styleFetched && AddIfAbsent(m_valueList, designdb::PadStyleName(style)))
                 Count(m_padStyleCount, m_padStyleCountText);
         });
     });
@@ -49,6 +49,6 @@ void PadFinderDialog::OnWhereUsed() {
         "Please Select a Pad", "Done!   Select RefDes to Highlight Component(s).  ",
         m_searchedCount, m_searchedCountText, [&](const PadRecord& pad, const CString& selected) {
             return TGetPadStyle(&m_designContext, designdb::PadStyleId(pad), &style) == 0 &&
-                   SameText(ToText(designdb::PadStyleName(style)), selected);
+                   SameText(designdb::PadStyleName(style), selected);
         });
 }

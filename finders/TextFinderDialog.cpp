@@ -36,7 +36,7 @@ void TextFinderDialog::OnGetText() {
             const bool styleFetched =
                 TGetTextStyle(&m_designContext, designdb::TextStyleId(attribute), &style) == 0;
             Count(m_textCount, m_textCountText);
-            if (styleFetched) AddIfAbsent(m_valueList, ToText(designdb::TextStyleName(style)));
+            if (styleFetched) AddIfAbsent(m_valueList, designdb::TextStyleName(style));
             status = TGetNextCompAttribute(&m_designContext, &attribute);
         }
     });
@@ -51,6 +51,6 @@ void TextFinderDialog::OnWhereUsed() {
         m_searchedCount, m_searchedCountText,
         [&](const AttributeRecord& attribute, const CString& selected) {
             return TGetTextStyle(&m_designContext, designdb::TextStyleId(attribute), &style) == 0 &&
-                   SameText(ToText(designdb::TextStyleName(style)), selected);
+                   SameText(designdb::TextStyleName(style), selected);
         });
 }

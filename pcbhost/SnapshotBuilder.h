@@ -11,6 +11,9 @@ namespace pcbhost {
 class SnapshotBuilder {
   public:
     static std::vector<uint8_t> Build(const Design& design, uint32_t generation);
+
+  private:
+    static std::vector<uint8_t> Encode(const Design& design, uint32_t generation);
 };
 
 }  // namespace pcbhost

@@ -110,4 +110,26 @@ BENCHMARK(BM_OpenClose)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
+// One walk step on an open design: the per-call cost of the library once the snapshot is
+// here (context check, design lookup, record fill).
+void BM_PadWalkStep(benchmark::State& state) {
+    static Host host;
+    DesignContext context;
+    if (TOpenDesign(0, 16000, "pcb", &context) != 0) {
+        state.SkipWithError("open failed");
+        return;
+    }
+    ComponentRecord component;
+    TGetFirstComponent(&context, &component);
+    PadRecord pad;
+    TGetFirstCompPad(&context, component.refDes, &pad);
+    for (auto _ : state) {
+        if (TGetNextCompPad(&context, &pad) != 0)
+            TGetFirstCompPad(&context, component.refDes, &pad);
+        benchmark::DoNotOptimize(pad);
+    }
+    TCloseDesign(&context, "");
+}
+BENCHMARK(BM_PadWalkStep);
+
 BENCHMARK_MAIN();

@@ -25,14 +25,14 @@ constexpr uint32_t kNone = dbx::kNoCursor;
 
 struct OpenContext {
     uint32_t* words;
-    std::shared_ptr<const OpenDesign> design;
+    const OpenDesign* design;
     const dbx::Snapshot& snapshot() const { return design->snapshot; }
 };
 
 bool Resolve(DesignContext* context, OpenContext* out) {
     if (!context || context->opaque[kMagic] != kContextMagic) return false;
     out->words = context->opaque;
-    out->design = OpenDesignTable::Instance().Find(context->opaque[kHandle]);
+    out->design = OpenDesignTable::Instance().FindForThisThread(context->opaque[kHandle]);
     return out->design != nullptr;
 }
 

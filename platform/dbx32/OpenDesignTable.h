@@ -2,6 +2,7 @@
 // is never reused, so a context that was closed, copied or left over finds nothing.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -23,10 +24,16 @@ class OpenDesignTable {
 
     uint32_t Add(std::shared_ptr<const OpenDesign> design);  // never returns 0
     std::shared_ptr<const OpenDesign> Find(uint32_t handle) const;
+    // The design for a walk step, without lock or reference counting while the calling thread
+    // keeps asking for the same handle and no design was added or removed meanwhile. The
+    // thread keeps the design alive until its next call, so the pointer stays valid for this
+    // call even if another thread closes the design.
+    const OpenDesign* FindForThisThread(uint32_t handle) const;
     bool Remove(uint32_t handle);
 
   private:
     mutable std::mutex mutex_;
+    std::atomic<uint64_t> changes_{0};  // bumped by every Add and Remove
     uint32_t lastHandle_ = 0;
     std::unordered_map<uint32_t, std::shared_ptr<const OpenDesign>> designs_;
 };

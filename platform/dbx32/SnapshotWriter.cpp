@@ -16,6 +16,14 @@ void SnapshotWriter::PutText(std::vector<uint8_t>& out, std::string_view text) {
     PutU32(out, uint32_t(text.size()));
 }
 
+void SnapshotWriter::Reserve(std::size_t components, std::size_t pads, std::size_t attributes) {
+    components_.reserve(components * 8);
+    componentPadCounts_.reserve(components);
+    componentAttributeCounts_.reserve(components);
+    pads_.reserve(pads * 12);
+    attributes_.reserve(attributes * 20);
+}
+
 void SnapshotWriter::AddPadStyle(std::string_view name, int32_t holeDiameter) {
     PutText(padStyles_, name);
     PutU32(padStyles_, uint32_t(holeDiameter));

@@ -25,6 +25,8 @@ constexpr std::size_t kSnapshotHeaderBytes = 9 * 4;
 
 class SnapshotWriter {
   public:
+    // Makes room for a design of these counts, so that the arrays grow only once.
+    void Reserve(std::size_t components, std::size_t pads, std::size_t attributes);
     void AddPadStyle(std::string_view name, int32_t holeDiameter);
     void AddTextStyle(std::string_view name);
     // Pads and attributes added after this belong to this component.

@@ -145,10 +145,8 @@ QRect AfxDialogWindow::mapDialogRect(int x, int y, int cx, int cy) const {
 }
 
 AfxWindowHandle* AfxDialogWindow::control(int id) {
-    for (auto& control : m_controls) {
-        if (control->id == id) return control.get();
-    }
-    return nullptr;
+    const auto it = m_controlsById.find(id);
+    return it != m_controlsById.end() ? it->second : nullptr;
 }
 
 void AfxDialogWindow::buildControls() {
@@ -185,6 +183,7 @@ void AfxDialogWindow::buildControls() {
         widget->setEnabled((control.style & WS_DISABLED) == 0);
         widget->installEventFilter(this);
         if (auto* box = qobject_cast<QGroupBox*>(widget)) groupBoxes.push_back(box);
+        m_controlsById.emplace(handle->id, handle.get());  // the first of an id answers
         m_controls.push_back(std::move(handle));
     }
     // A static's mnemonic moves the focus to the next control that can take it.
@@ -256,6 +255,9 @@ QWidget* AfxDialogWindow::createControl(AfxWindowHandle& handle, QButtonGroup*& 
             list->setHorizontalScrollBarPolicy(
                 (control.style & WS_HSCROLL) != 0 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
             if ((control.style & WS_BORDER) == 0) list->setFrameShape(QFrame::NoFrame);
+            // Entries are one line each: a repaint then lays out no entry, however many there
+            // are. A list that scrolls sideways needs each entry's width, so keeps measuring.
+            list->setUniformItemSizes((control.style & WS_HSCROLL) == 0);
             AfxWindowHandle* state = &handle;
             connect(list, &QListWidget::itemSelectionChanged, this, [list, state] {
                 const QList<QListWidgetItem*> selected = list->selectedItems();
@@ -359,7 +361,8 @@ void AfxDialogWindow::setChecked(AfxWindowHandle& button, bool checked) {
 
 void AfxDialogWindow::listInsert(AfxWindowHandle& list, int index, const CString& text) {
     auto* widget = qobject_cast<QListWidget*>(list.widget);
-    list.entries.insert(list.entries.begin() + index, text);
+    list.entries.insert(static_cast<std::size_t>(index), text);
+    list.entryIndex.Insert(text);
     if (list.curSel >= index) ++list.curSel;
     if (widget != nullptr) {
         const QSignalBlocker blocker(widget);
@@ -369,7 +372,8 @@ void AfxDialogWindow::listInsert(AfxWindowHandle& list, int index, const CString
 
 void AfxDialogWindow::listDelete(AfxWindowHandle& list, int index) {
     auto* widget = qobject_cast<QListWidget*>(list.widget);
-    list.entries.erase(list.entries.begin() + index);
+    list.entryIndex.Erase(list.entries[static_cast<std::size_t>(index)]);
+    list.entries.erase(static_cast<std::size_t>(index));
     if (list.curSel == index) {
         list.curSel = LB_ERR;
     } else if (list.curSel > index) {
@@ -383,6 +387,7 @@ void AfxDialogWindow::listDelete(AfxWindowHandle& list, int index) {
 
 void AfxDialogWindow::listReset(AfxWindowHandle& list) {
     list.entries.clear();
+    list.entryIndex.Clear();
     list.curSel = LB_ERR;
     if (auto* widget = qobject_cast<QListWidget*>(list.widget)) {
         const QSignalBlocker blocker(widget);

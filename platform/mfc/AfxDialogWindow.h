@@ -6,6 +6,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "AfxTesting.h"
@@ -86,6 +87,7 @@ class AfxDialogWindow : public QDialog {
     const AfxDialogTemplate& m_template;
     AfxWindowHandle m_self;
     std::vector<std::unique_ptr<AfxWindowHandle>> m_controls;
+    std::unordered_map<int, AfxWindowHandle*> m_controlsById;  // every data exchange asks
     std::vector<AfxWindowHandle*> m_pending;
     std::vector<std::pair<int, std::vector<AfxWindowHandle*>>> m_radioRuns;
     CMenu m_systemMenu;

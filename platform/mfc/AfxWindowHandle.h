@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "AfxDialogTemplate.h"
+#include "AfxListEntries.h"
+#include "AfxListIndex.h"
 #include "CString.h"
 #include "CWnd.h"
 
@@ -22,8 +24,9 @@ struct AfxWindowHandle {
 
     CString text;  // the text shown, or about to be shown when pending
     bool textPending = false;
-    bool checked = false;          // radio and push buttons
-    std::vector<CString> entries;  // list boxes
+    bool checked = false;     // radio and push buttons
+    AfxListEntries entries;   // list boxes
+    AfxListIndex entryIndex;  // the texts of entries, for exact lookups
     int curSel = LB_ERR;
 
     bool isListBox() const {

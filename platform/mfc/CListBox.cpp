@@ -51,8 +51,7 @@ int CListBox::AddString(LPCTSTR lpszItem) {
     std::size_t index = entries.size();
     if ((m_hWnd->control->style & LBS_SORT) != 0) {
         // After every entry that does not sort after it, so identical strings keep their order.
-        index = static_cast<std::size_t>(
-            std::upper_bound(entries.begin(), entries.end(), item, SortsBefore) - entries.begin());
+        index = entries.upperBound(item, SortsBefore);
     }
     m_hWnd->dialog->listInsert(*m_hWnd, static_cast<int>(index), item);
     return static_cast<int>(index);
@@ -89,4 +88,14 @@ int CListBox::FindStringExact(int nIndexStart, LPCTSTR lpszFind) const {
         if (entries[static_cast<std::size_t>(i)].CompareNoCase(lpszFind) == 0) return i;
     }
     return LB_ERR;
+}
+
+BOOL CListBox::HasExactString(std::string_view text) const {
+    if (m_hWnd == nullptr) return FALSE;
+    return m_hWnd->entryIndex.Contains(text) ? TRUE : FALSE;
+}
+
+BOOL CListBox::HasExactString(LPCTSTR lpszText) const {
+    if (m_hWnd == nullptr || lpszText == nullptr) return FALSE;
+    return m_hWnd->entryIndex.Contains(lpszText) ? TRUE : FALSE;
 }

@@ -2,6 +2,8 @@
 // finders read entries tens of millions of times per operation.
 #pragma once
 
+#include <string_view>
+
 #include "AfxWindowHandle.h"
 #include "CWnd.h"
 
@@ -31,4 +33,9 @@ class CListBox : public CWnd {
     int DeleteString(UINT nIndex);
     void ResetContent();
     int FindStringExact(int nIndexStart, LPCTSTR lpszFind) const;
+    // Extension: whether an entry equals the text byte for byte (up to the first zero byte),
+    // answered from an index kept with the entries, without reading them.
+    BOOL HasExactString(LPCTSTR lpszText) const;
+    // The same for a text of known length holding no zero byte.
+    BOOL HasExactString(std::string_view text) const;
 };

@@ -1,6 +1,7 @@
 #include "CString.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -51,6 +52,14 @@ void CString::Format(const char* format, ...) {
     }
     va_list args;
     va_start(args, format);
+    if (format[0] == '%' && format[1] == 'd' && format[2] == '\0') {
+        // Counters format one number thousands of times a second.
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, va_arg(args, int)).ptr;
+        va_end(args);
+        m_text.assign(digits, end);
+        return;
+    }
     va_list retry;
     va_copy(retry, args);
     m_text.resize(m_text.capacity());

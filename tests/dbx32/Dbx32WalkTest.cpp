@@ -1,6 +1,8 @@
 // The walks and style fetches of libDbx32 against a live pcbhost.
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "LiveHostFixture.h"
@@ -213,6 +215,37 @@ TEST_F(Dbx32WalkTest, ToolNamesOtherThanPlainNamesAreRefused) {
                                             "a_very_long_tool_name_that_is_too_long_for_us"})
         EXPECT_NE(TOpenDesign(0, 16000, tool, &context), 0) << (tool ? tool : "null");
     EXPECT_NE(TOpenDesign(0, 16000, "other-tool_1", &context), 0) << "nobody serves it";
+}
+
+// A thread that walked a design does not keep it usable once another thread closes it, and
+// walks in one thread go on while other threads open and close designs of their own.
+TEST_F(Dbx32WalkTest, ClosingInOneThreadEndsTheDesignForEveryThread) {
+    DesignContext context;
+    ASSERT_EQ(TOpenDesign(0, 16000, "pcb", &context), 0);
+    const std::vector<std::string> expected = WalkAll(context);
+    ASSERT_FALSE(expected.empty());
+
+    ComponentRecord component;
+    std::thread([&] { EXPECT_EQ(TGetFirstComponent(&context, &component), 0); }).join();
+    DesignContext copy = context;
+    EXPECT_EQ(TCloseDesign(&copy, ""), 0) << "closing a copy closes the design";
+    EXPECT_NE(TGetFirstComponent(&context, &component), 0);
+    std::thread([&] { EXPECT_NE(TGetNextComponent(&context, &component), 0); }).join();
+
+    DesignContext walked;
+    ASSERT_EQ(TOpenDesign(0, 16000, "pcb", &walked), 0);
+    std::atomic<bool> stop{false};
+    std::thread churn([&] {
+        while (!stop) {
+            DesignContext other;
+            if (TOpenDesign(0, 16000, "pcb", &other) == 0) TCloseDesign(&other, "");
+        }
+    });
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(WalkAll(walked), expected) << "walk " << i;
+    stop = true;
+    churn.join();
+    EXPECT_EQ(TCloseDesign(&walked, ""), 0);
+    EXPECT_NE(TGetFirstComponent(&walked, &component), 0);
 }
 
 }  // namespace

@@ -1,0 +1,56 @@
+// The entries of a list box, in order, held in blocks of a few hundred so that inserting or
+// deleting anywhere moves at most a block's worth of entries, however long the list.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+#include "CString.h"
+
+class AfxListEntries {
+  public:
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    // index < size().
+    const CString& operator[](std::size_t index) const {
+        const std::size_t block = BlockOf(index);
+        return blocks_[block][index - starts_[block]];
+    }
+    // index <= size().
+    void insert(std::size_t index, const CString& text);
+    // index < size().
+    void erase(std::size_t index);
+    void clear();
+
+    // The first index whose entry sorts after text (size() when none), bisecting the whole
+    // list as a binary search over one array would.
+    template <class Less>
+    std::size_t upperBound(const CString& text, Less less) const {
+        std::size_t first = 0, count = size_;
+        while (count > 0) {
+            const std::size_t half = count / 2;
+            if (!less(text, (*this)[first + half])) {
+                first += half + 1;
+                count -= half + 1;
+            } else {
+                count = half;
+            }
+        }
+        return first;
+    }
+
+  private:
+    static constexpr std::size_t kBlockEntries = 256;
+
+    std::size_t BlockOf(std::size_t index) const {
+        return static_cast<std::size_t>(std::upper_bound(starts_.begin(), starts_.end(), index) -
+                                        starts_.begin()) -
+               1;
+    }
+    void RenumberFrom(std::size_t block);
+
+    std::vector<std::vector<CString>> blocks_;  // none empty
+    std::vector<std::size_t> starts_;           // index of each block's first entry
+    std::size_t size_ = 0;
+};
