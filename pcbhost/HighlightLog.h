@@ -1,5 +1,6 @@
 // Prints "highlight REFDES COLOUR" on stdout, one flushed line per highlight; colour codes
-// 10 RED, 16 WHITE, 13 BLUE, 15 CYAN, 12 YELLOW are named, others printed as numbers.
+// The five colour codes of Dbx32.h are named (RED, WHITE, BLUE, CYAN, YELLOW), others printed
+// as numbers.
 #pragma once
 
 #include <cstdio>

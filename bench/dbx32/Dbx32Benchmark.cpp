@@ -73,7 +73,7 @@ void BM_OpenWalkPadsClose(benchmark::State& state) {
     long pads = 0;
     for (auto _ : state) {
         DesignContext context;
-        if (TOpenDesign(0, 16000, "pcb", &context) != 0) {
+        if (TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &context) != 0) {
             state.SkipWithError("open failed");
             break;
         }
@@ -99,7 +99,7 @@ void BM_OpenClose(benchmark::State& state) {
     static Host host;
     for (auto _ : state) {
         DesignContext context;
-        if (TOpenDesign(0, 16000, "pcb", &context) != 0) {
+        if (TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &context) != 0) {
             state.SkipWithError("open failed");
             break;
         }

@@ -1,6 +1,7 @@
 // The pad finder driven through its real controls against an in-memory design.
 #include <gtest/gtest.h>
 
+#include "Dbx32.h"
 #include "DialogScript.h"
 #include "FakeDesignDb.h"
 #include "PadFinderDialog.h"
@@ -202,7 +203,7 @@ TEST_F(PadFinderTest, WhereUsedPutsTheRadioGroupBackToTheStoredColour) {
     });
     ASSERT_EQ(fake::Db().highlights.size(), 1u);
     EXPECT_EQ(fake::Db().highlights[0].refDes, "R1");
-    EXPECT_EQ(fake::Db().highlights[0].colour, 15);
+    EXPECT_EQ(fake::Db().highlights[0].colour, DBX_COLOUR_CYAN);
 }
 
 TEST_F(PadFinderTest, PadWhoseStyleCannotBeFetchedCountsButListsAndMatchesNothing) {
