@@ -148,12 +148,20 @@ UniqueFd ConnectUnix(const std::string& path, Deadline deadline, std::string* er
         ::usleep(10'000);
     }
     if (rc != 0) {
+        if (errno == ENOENT) {
+            *error = path + ": no socket: the tool is not running";
+            return {};
+        }
+        if (errno == ECONNREFUSED) {
+            *error = path + ": socket refused: the tool is not listening";
+            return {};
+        }
         if (errno != EINPROGRESS) {
             *error = path + ": " + std::strerror(errno);
             return {};
         }
         if (!WaitReady(fd.get(), POLLOUT, deadline)) {
-            *error = path + ": connection timed out";
+            *error = path + ": deadline passed while connecting";
             return {};
         }
         int soError = 0;
