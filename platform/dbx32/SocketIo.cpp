@@ -31,8 +31,9 @@ void UniqueFd::Reset(int fd) {
 
 bool WaitReady(int fd, short events, Deadline deadline) {
     for (;;) {
+        // Rounded up, so that a wait reports a timeout only once the deadline has passed.
         const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) return false;
         pollfd p{fd, events, 0};
         const int n = ::poll(&p, 1, int(std::min<long long>(left, 60'000)));
