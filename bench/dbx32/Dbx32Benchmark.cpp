@@ -44,7 +44,7 @@ class Host {
         dir_ = dir;
         ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
         std::string error;
-        const auto path = dbx::SocketPathFor("pcb", true, &error);
+        const auto path = dbx::SocketPathFor(DBX_OPEN_TOOL, true, &error);
         if (!path) std::abort();
         server_ = std::make_unique<pcbhost::DesignServer>(*path, nullptr);
         server_->SetDesign(LargeDesign());
