@@ -15,9 +15,15 @@
  * Statuses: every call returns DBX_STATUS_OK (0) on success and one of the
  * DBX_STATUS_* codes below otherwise. Any context is accepted, zero-filled,
  * closed, copied or stale: one that holds no open design gives
- * DBX_STATUS_NOT_OPEN. A null record or text pointer gives
- * DBX_STATUS_BAD_ARGUMENT. A walk past its last item gives
- * DBX_STATUS_END_OF_WALK.
+ * DBX_STATUS_NOT_OPEN. A null record pointer (or a null context or tool name
+ * given to TOpenDesign) gives DBX_STATUS_BAD_ARGUMENT; TGetPadStyle and
+ * TGetTextStyle check the record before the context, the other calls the
+ * context first. A null or unknown refdes gives DBX_STATUS_NO_SUCH_COMPONENT.
+ * A walk past its last item, or a next call with no walk started, gives
+ * DBX_STATUS_END_OF_WALK. TOpenDesign and THighlightComponent give
+ * DBX_STATUS_NO_TOOL when the tool cannot be reached or answers badly;
+ * otherwise THighlightComponent gives the tool's answer
+ * (DBX_STATUS_HIGHLIGHT_NOT_FOUND: no such component).
  *
  * Records: the call that fills a record zero-fills it first; TGetPadStyle and
  * TGetTextStyle leave it zero-filled when they fail.
