@@ -209,7 +209,7 @@ TEST_F(PadFinderTest, WhereUsedPutsTheRadioGroupBackToTheStoredColour) {
 TEST_F(PadFinderTest, PadWhoseStyleCannotBeFetchedCountsButListsAndMatchesNothing) {
     fake::Design d;
     d.padStyles = {{"SMD", 0}};
-    // Style 7 does not exist; the failing fetch leaves the record as it was.
+    // Style 7 does not exist: its fetch fails.
     d.components = {{"U1", {7, 0}, {}}, {"U2", {7}, {}}};
     fake::Reset(d);
     RunModal(dialog, [](CDialog& d) {
