@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Dbx32.h"
 #include "RuntimeDir.h"
 #include "SnapshotReader.h"
 #include "SnapshotWriter.h"
@@ -26,7 +27,7 @@ constexpr uint32_t kMaxFrameBytes = 256u << 20;
 // Requests are small; a server drops a client that announces more.
 constexpr uint32_t kMaxRequestBytes = 64u << 10;
 // A component record holds this many bytes of a reference designator; both ends cut to it.
-constexpr std::size_t kRecordRefDesChars = 63;
+constexpr std::size_t kRecordRefDesChars = DBX_REFDES_SIZE - 1;
 
 enum class MessageType : uint16_t {
     SnapshotRequest = 1,   // empty payload

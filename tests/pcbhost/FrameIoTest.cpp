@@ -131,7 +131,7 @@ TEST(HighlightRequestTest, RoundTripAndMalformedPayloads) {
 }
 
 TEST(RuntimeDirTest, ToolNamesAndDirectoryRule) {
-    EXPECT_TRUE(dbx::IsValidToolName("pcb"));
+    EXPECT_TRUE(dbx::IsValidToolName(DBX_OPEN_TOOL));
     EXPECT_TRUE(dbx::IsValidToolName("Tool_2-b"));
     EXPECT_FALSE(dbx::IsValidToolName(""));
     EXPECT_FALSE(dbx::IsValidToolName("a.b"));
