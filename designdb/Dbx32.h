@@ -1,14 +1,48 @@
 /*
  * The design-database exchange interface: the records that the design tool's
  * library fills and the eleven calls that walk the open design and highlight a
- * component. Usable from C and C++.
+ * component. Usable from C and C++. This header is the whole contract between
+ * the program and the design tool's library: statuses, colour codes, field
+ * capacities, the design unit and the arguments that open a design are named
+ * here and nowhere else.
  *
- * Every call returns 0 on success. Texts are zero-terminated single-byte
- * strings stored inside their record; a text longer than its field is cut so
- * that it always ends with a zero byte inside the field. Capacities (bytes,
- * terminator included) are given beside each field.
+ * Ownership: the caller owns every DesignContext and record; the library keeps
+ * no pointer to them after a call returns. A context opened by TOpenDesign
+ * holds a snapshot of the design inside the library until TCloseDesign (or a
+ * new TOpenDesign on the same context) releases it. Texts passed in (tool name,
+ * refdes) are only read during the call.
  *
- * Design unit: 1/2540 mm. A hole diameter of 2540 is a 1 mm hole.
+ * Statuses: every call returns DBX_STATUS_OK (0) on success and one of the
+ * DBX_STATUS_* codes below otherwise. Any context is accepted, zero-filled,
+ * closed, copied or stale: one that holds no open design gives
+ * DBX_STATUS_NOT_OPEN. A null record pointer (or a null context or tool name
+ * given to TOpenDesign) gives DBX_STATUS_BAD_ARGUMENT; TGetPadStyle and
+ * TGetTextStyle check the record before the context, the other calls the
+ * context first. A null or unknown refdes gives DBX_STATUS_NO_SUCH_COMPONENT.
+ * A walk past its last item, or a next call with no walk started, gives
+ * DBX_STATUS_END_OF_WALK. TOpenDesign and THighlightComponent give
+ * DBX_STATUS_NO_TOOL when the tool cannot be reached or answers badly;
+ * otherwise THighlightComponent gives the tool's answer
+ * (DBX_STATUS_HIGHLIGHT_NOT_FOUND: no such component).
+ *
+ * Records: the call that fills a record zero-fills it first; TGetPadStyle and
+ * TGetTextStyle leave it zero-filled when they fail.
+ *
+ * Text encoding and truncation: texts are zero-terminated byte strings, passed
+ * through as the design holds them (UTF-8 from the design tools in use), stored
+ * inside their record. A text longer than its field is cut to capacity - 1
+ * bytes so that it always ends with a zero byte inside the field; the cut may
+ * split a multi-byte character. Capacities (bytes, terminator included) are the
+ * DBX_*_SIZE constants.
+ *
+ * Style ids: pad-style and text-style ids start at 1; 0 means none (an
+ * attribute without text of its own).
+ *
+ * Design unit: 1/DBX_DESIGN_UNITS_PER_MM mm. A hole diameter of 2540 is a
+ * 1 mm hole.
+ *
+ * Threads: calls on different contexts may run on different threads at once;
+ * one context must not be used by two threads at the same time.
  */
 #ifndef PARTWISE_DESIGNDB_DBX32_H
 #define PARTWISE_DESIGNDB_DBX32_H
@@ -45,6 +79,34 @@ typedef struct DesignContext {
     uint32_t opaque[7] DBX_ZERO;
 } DesignContext;
 
+/* Statuses returned by the calls. */
+#define DBX_STATUS_OK 0
+#define DBX_STATUS_END_OF_WALK 1         /* no first or next item */
+#define DBX_STATUS_NOT_OPEN 2            /* the context holds no open design */
+#define DBX_STATUS_NO_TOOL 3             /* the tool is not running or did not answer well */
+#define DBX_STATUS_NO_SUCH_COMPONENT 4   /* no component has the refdes */
+#define DBX_STATUS_NO_SUCH_STYLE 5       /* unknown pad-style or text-style id */
+#define DBX_STATUS_BAD_ARGUMENT 6        /* a null pointer */
+#define DBX_STATUS_INTERNAL_ERROR 7      /* out of memory or similar */
+#define DBX_STATUS_HIGHLIGHT_NOT_FOUND 8 /* the tool found no such component to highlight */
+
+/* Colour codes for THighlightComponent. */
+#define DBX_COLOUR_RED 10
+#define DBX_COLOUR_YELLOW 12
+#define DBX_COLOUR_BLUE 13
+#define DBX_COLOUR_CYAN 15
+#define DBX_COLOUR_WHITE 16
+
+/* Design units per millimetre. */
+#define DBX_DESIGN_UNITS_PER_MM 2540
+
+/* The arguments that open the design of the running tool:
+ * TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &context). */
+#define DBX_OPEN_MODE 0
+#define DBX_OPEN_VERSION 16000
+#define DBX_OPEN_TOOL "pcb"
+
+/* Field capacities in bytes, terminator included. */
 #define DBX_REFDES_SIZE 64
 #define DBX_PAD_NUMBER_SIZE 32
 #define DBX_ATTRIBUTE_NAME_SIZE 64

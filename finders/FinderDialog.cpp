@@ -5,7 +5,8 @@
 FinderDialog::FinderDialog(UINT templateId, CWnd* parent) : CDialog(templateId, parent) {}
 
 int FinderDialog::ColourCode(int colourIndex) {
-    static constexpr std::array kColourCodes{10, 16, 13, 15, 12};
+    static constexpr std::array kColourCodes{DBX_COLOUR_RED, DBX_COLOUR_WHITE, DBX_COLOUR_BLUE,
+                                             DBX_COLOUR_CYAN, DBX_COLOUR_YELLOW};
     constexpr int kCyan = 3;
     if (colourIndex < 0 || colourIndex >= static_cast<int>(kColourCodes.size()))
         colourIndex = kCyan;

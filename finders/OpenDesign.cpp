@@ -1,7 +1,7 @@
 #include "OpenDesign.h"
 
 OpenDesign::OpenDesign(DesignContext& context) : m_context(context) {
-    TOpenDesign(0, 16000, "pcb", &m_context);
+    TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &m_context);
 }
 
 OpenDesign::~OpenDesign() {

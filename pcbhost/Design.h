@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "Dbx32.h"
+
 namespace pcbhost {
 
-// Design unit served to the library: 1/2540 mm.
-constexpr double kDesignUnitsPerMm = 2540.0;
+// Design unit served to the library.
+constexpr double kDesignUnitsPerMm = DBX_DESIGN_UNITS_PER_MM;
 
 struct Point {
     double x = 0;  // mm, board coordinates (y grows downwards, as in the board file)

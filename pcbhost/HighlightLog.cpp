@@ -1,18 +1,20 @@
 #include "HighlightLog.h"
 
+#include "Dbx32.h"
+
 namespace pcbhost {
 
 std::string HighlightLog::ColourName(int colour) {
     switch (colour) {
-        case 10:
+        case DBX_COLOUR_RED:
             return "RED";
-        case 16:
+        case DBX_COLOUR_WHITE:
             return "WHITE";
-        case 13:
+        case DBX_COLOUR_BLUE:
             return "BLUE";
-        case 15:
+        case DBX_COLOUR_CYAN:
             return "CYAN";
-        case 12:
+        case DBX_COLOUR_YELLOW:
             return "YELLOW";
         default:
             return std::to_string(colour);

@@ -1,5 +1,5 @@
-// The "highlight REFDES COLOUR" line printed for each highlight request; colour codes 10 RED,
-// 16 WHITE, 13 BLUE, 15 CYAN, 12 YELLOW are named, others printed as numbers.
+// The "highlight REFDES COLOUR" line printed for each highlight request; the five colour codes
+// of Dbx32.h are named (RED, WHITE, BLUE, CYAN, YELLOW), others printed as numbers.
 #pragma once
 
 #include <string>

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "CommandLineHelp.h"
+#include "Dbx32.h"
 #include "DbxProtocol.h"
 #include "DesignFileWatcher.h"
 #include "DesignLoader.h"
@@ -95,7 +96,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::string error;
-    const auto socketPath = dbx::SocketPathFor("pcb", true, &error);
+    const auto socketPath = dbx::SocketPathFor(DBX_OPEN_TOOL, true, &error);
     if (!socketPath) {
         std::fprintf(stderr, "pcbhost: %s\n", error.c_str());
         return 1;

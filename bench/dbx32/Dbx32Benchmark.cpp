@@ -44,7 +44,7 @@ class Host {
         dir_ = dir;
         ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
         std::string error;
-        const auto path = dbx::SocketPathFor("pcb", true, &error);
+        const auto path = dbx::SocketPathFor(DBX_OPEN_TOOL, true, &error);
         if (!path) std::abort();
         server_ = std::make_unique<pcbhost::DesignServer>(*path, nullptr);
         server_->SetDesign(LargeDesign());
@@ -73,7 +73,7 @@ void BM_OpenWalkPadsClose(benchmark::State& state) {
     long pads = 0;
     for (auto _ : state) {
         DesignContext context;
-        if (TOpenDesign(0, 16000, "pcb", &context) != 0) {
+        if (TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &context) != 0) {
             state.SkipWithError("open failed");
             break;
         }
@@ -99,7 +99,7 @@ void BM_OpenClose(benchmark::State& state) {
     static Host host;
     for (auto _ : state) {
         DesignContext context;
-        if (TOpenDesign(0, 16000, "pcb", &context) != 0) {
+        if (TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &context) != 0) {
             state.SkipWithError("open failed");
             break;
         }

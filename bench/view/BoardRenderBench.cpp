@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "Dbx32.h"
 #include "SyntheticBoard.h"
 #include "pcbhost/view/BoardRenderer.h"
 #include "pcbhost/view/BoardScene.h"
@@ -54,7 +55,7 @@ void Run(const char* name, std::shared_ptr<const pcbhost::Design> design) {
     const ViewTransform fit = ViewTransform::Fit(scene->bounds(), QSizeF(kImageSize));
     std::vector<Highlight> highlights;
     for (size_t i = 0; i < scene->components().size(); i += scene->components().size() / 5 + 1) {
-        highlights.push_back({static_cast<int>(i), scene->components()[i].refDes, 13});
+        highlights.push_back({static_cast<int>(i), scene->components()[i].refDes, DBX_COLOUR_BLUE});
     }
 
     const auto report = [&](const std::string& what, double ms) {

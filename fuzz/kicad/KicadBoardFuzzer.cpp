@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "Dbx32.h"
 #include "pcbhost/kicad/KicadBoardReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -16,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     for (const auto& component : design.components) {
-        if (component.refDes.size() >= 64) std::abort();
+        if (component.refDes.size() >= DBX_REFDES_SIZE) std::abort();
         for (const auto& pad : component.pads) {
             if (pad.padStyle < 0 || pad.padStyle >= static_cast<int>(design.padStyles.size())) {
                 std::abort();
@@ -27,10 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     for (const auto& style : design.padStyles) {
-        if (style.name.empty() || style.name.size() >= 100 || style.holeDiameter < 0) std::abort();
+        if (style.name.empty() || style.name.size() >= DBX_PAD_STYLE_NAME_SIZE ||
+            style.holeDiameter < 0)
+            std::abort();
     }
     for (const auto& style : design.textStyles) {
-        if (style.name.empty() || style.name.size() >= 100) std::abort();
+        if (style.name.empty() || style.name.size() >= DBX_TEXT_STYLE_NAME_SIZE) std::abort();
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "BoardNumbers.h"
+#include "Dbx32.h"
 #include "GraphicShape.h"
 #include "KicadPadParser.h"
 
@@ -14,9 +15,9 @@ namespace {
 using Item = SexprTokenizer::Item;
 
 // The library's field capacities, terminator included.
-constexpr size_t kRefDesCapacity = 64;
-constexpr size_t kAttributeNameCapacity = 64;
-constexpr size_t kAttributeValueCapacity = 1024;
+constexpr size_t kRefDesCapacity = DBX_REFDES_SIZE;
+constexpr size_t kAttributeNameCapacity = DBX_ATTRIBUTE_NAME_SIZE;
+constexpr size_t kAttributeValueCapacity = DBX_ATTRIBUTE_VALUE_SIZE;
 
 bool IsCourtyard(std::string_view layer) {
     return layer == "F.CrtYd" || layer == "B.CrtYd";

@@ -1,6 +1,7 @@
 #include "KicadPadParser.h"
 
 #include "BoardNumbers.h"
+#include "Dbx32.h"
 #include "GraphicShape.h"
 #include "StyleName.h"
 
@@ -10,7 +11,7 @@ namespace {
 
 using Item = SexprTokenizer::Item;
 
-constexpr size_t kPadNumberCapacity = 32;  // the library's pad-number field
+constexpr size_t kPadNumberCapacity = DBX_PAD_NUMBER_SIZE;
 
 bool PadTypeOf(std::string_view word, PadType& type) {
     if (word == "thru_hole")

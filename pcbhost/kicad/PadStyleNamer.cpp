@@ -2,13 +2,14 @@
 
 #include <cmath>
 
+#include "Dbx32.h"
 #include "StyleName.h"
 
 namespace pcbhost::kicad {
 
 namespace {
 
-constexpr size_t kPadStyleNameCapacity = 100;  // the library's pad-style name field
+constexpr size_t kPadStyleNameCapacity = DBX_PAD_STYLE_NAME_SIZE;
 
 const char* TypeName(PadType type) {
     switch (type) {

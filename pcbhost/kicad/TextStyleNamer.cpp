@@ -2,12 +2,13 @@
 
 #include <functional>
 
+#include "Dbx32.h"
 #include "StyleName.h"
 
 namespace pcbhost::kicad {
 
 namespace {
-constexpr size_t kTextStyleNameCapacity = 100;  // the library's text-style name field
+constexpr size_t kTextStyleNameCapacity = DBX_TEXT_STYLE_NAME_SIZE;
 }
 
 std::string TextStyleNamer::BaseName(const TextLook& look) {

@@ -1,18 +1,20 @@
 #include "pcbhost/view/HighlightColours.h"
 
+#include "Dbx32.h"
+
 namespace pcbhost::view {
 
 HighlightColour HighlightColours::ForCode(int code) {
     switch (code) {
-        case 10:
+        case DBX_COLOUR_RED:
             return {QColor(235, 40, 40), QStringLiteral("red")};
-        case 12:
+        case DBX_COLOUR_YELLOW:
             return {QColor(245, 225, 30), QStringLiteral("yellow")};
-        case 13:
+        case DBX_COLOUR_BLUE:
             return {QColor(40, 90, 255), QStringLiteral("blue")};
-        case 15:
+        case DBX_COLOUR_CYAN:
             return {QColor(0, 225, 235), QStringLiteral("cyan")};
-        case 16:
+        case DBX_COLOUR_WHITE:
             return {QColor(250, 250, 250), QStringLiteral("white")};
         default:
             return Fallback();

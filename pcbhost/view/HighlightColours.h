@@ -13,7 +13,7 @@ struct HighlightColour {
 
 class HighlightColours {
   public:
-    // 10 red, 12 yellow, 13 blue, 15 cyan, 16 white. Any other code gets the fallback
+    // The five DBX_COLOUR_* codes of Dbx32.h. Any other code gets the fallback
     // colour, magenta, which none of the board's own colours use.
     static HighlightColour ForCode(int code);
     static HighlightColour Fallback();

@@ -10,6 +10,7 @@
 #include "DbxStatus.h"
 #include "DesignContextWords.h"
 #include "DesignToolClient.h"
+#include "FailureLog.h"
 #include "OpenDesignTable.h"
 
 static_assert(DBX_REFDES_SIZE - 1 == dbx::kRecordRefDesChars, "both ends cut refdes alike");
@@ -110,7 +111,10 @@ DBX32_EXPORT int32_t DBX_CALL TOpenDesign(int32_t /*mode*/, int32_t /*version*/,
         std::string error;
         const auto path =
             dbx::SocketPathFor(std::string_view(tool, ::strnlen(tool, 64)), false, &error);
-        if (!path) return dbx::kStatusNoTool;
+        if (!path) {
+            dbx::FailureLog::Report("TOpenDesign", "the tool is not running: " + error);
+            return dbx::kStatusNoTool;
+        }
         auto snapshot = dbx::DesignToolClient::FetchSnapshot(*path, &error);
         if (!snapshot) return dbx::kStatusNoTool;
         auto design = std::make_shared<OpenDesign>(OpenDesign{std::move(*snapshot), *path});

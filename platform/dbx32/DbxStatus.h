@@ -1,19 +1,20 @@
-// Statuses returned by the design-database calls; 0 is success.
+// The public statuses as typed constants for the library's own code; 0 is success.
 #pragma once
 
 #include <cstdint>
 
+#include "Dbx32.h"
+
 namespace dbx {
 
-constexpr int32_t kStatusOk = 0;
-constexpr int32_t kStatusEndOfWalk = 1;        // no first or next item
-constexpr int32_t kStatusNotOpen = 2;          // the context holds no open design
-constexpr int32_t kStatusNoTool = 3;           // the tool is not running or did not answer well
-constexpr int32_t kStatusNoSuchComponent = 4;  // no component has the refdes
-constexpr int32_t kStatusNoSuchStyle = 5;      // unknown pad-style or text-style id
-constexpr int32_t kStatusBadArgument = 6;      // a null pointer
-constexpr int32_t kStatusInternalError = 7;    // out of memory or similar
-// A highlight request that the tool could not resolve to a component.
-constexpr int32_t kStatusHighlightNotFound = 8;
+constexpr int32_t kStatusOk = DBX_STATUS_OK;
+constexpr int32_t kStatusEndOfWalk = DBX_STATUS_END_OF_WALK;
+constexpr int32_t kStatusNotOpen = DBX_STATUS_NOT_OPEN;
+constexpr int32_t kStatusNoTool = DBX_STATUS_NO_TOOL;
+constexpr int32_t kStatusNoSuchComponent = DBX_STATUS_NO_SUCH_COMPONENT;
+constexpr int32_t kStatusNoSuchStyle = DBX_STATUS_NO_SUCH_STYLE;
+constexpr int32_t kStatusBadArgument = DBX_STATUS_BAD_ARGUMENT;
+constexpr int32_t kStatusInternalError = DBX_STATUS_INTERNAL_ERROR;
+constexpr int32_t kStatusHighlightNotFound = DBX_STATUS_HIGHLIGHT_NOT_FOUND;
 
 }  // namespace dbx

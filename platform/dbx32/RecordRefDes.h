@@ -3,12 +3,15 @@
 // first zero byte; a cut text must never select a component other than the one it came from.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
+
+#include "Dbx32.h"
 
 namespace dbx {
 
 // A component record holds this many bytes of a reference designator; both ends cut to it.
-constexpr std::size_t kRecordRefDesChars = 63;
+constexpr std::size_t kRecordRefDesChars = DBX_REFDES_SIZE - 1;
 
 // The refdes as it reads from a component record.
 std::string_view RecordRefDes(std::string_view refDes);

@@ -31,8 +31,9 @@ void UniqueFd::Reset(int fd) {
 
 bool WaitReady(int fd, short events, Deadline deadline) {
     for (;;) {
+        // Rounded up, so that a wait reports a timeout only once the deadline has passed.
         const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) return false;
         pollfd p{fd, events, 0};
         const int n = ::poll(&p, 1, int(std::min<long long>(left, 60'000)));
@@ -148,12 +149,20 @@ UniqueFd ConnectUnix(const std::string& path, Deadline deadline, std::string* er
         ::usleep(10'000);
     }
     if (rc != 0) {
+        if (errno == ENOENT) {
+            *error = path + ": no socket: the tool is not running";
+            return {};
+        }
+        if (errno == ECONNREFUSED) {
+            *error = path + ": socket refused: the tool is not listening";
+            return {};
+        }
         if (errno != EINPROGRESS) {
             *error = path + ": " + std::strerror(errno);
             return {};
         }
         if (!WaitReady(fd.get(), POLLOUT, deadline)) {
-            *error = path + ": connection timed out";
+            *error = path + ": deadline passed while connecting";
             return {};
         }
         int soError = 0;

@@ -22,7 +22,7 @@ const char* kSmallDesign = R"({"padStyles": [{"name": "P"}],
 void ExpectOpenFails(const char* why, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
     DesignContext context;
     const auto start = Clock::now();
-    EXPECT_NE(TOpenDesign(0, 16000, "pcb", &context), 0) << why;
+    EXPECT_NE(TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &context), 0) << why;
     EXPECT_LT(Clock::now() - start, limit) << why;
     ComponentRecord component;
     EXPECT_NE(TGetFirstComponent(&context, &component), 0) << why;
@@ -50,7 +50,7 @@ TEST_F(Dbx32FailureTest, KilledToolFailsTheNextOpenButNotTheSnapshotAlreadyTaken
     ComponentRecord component;
     ASSERT_EQ(TGetFirstComponent(&before.context, &component), 0);
     EXPECT_STREQ(component.refDes, "R5");
-    EXPECT_NE(THighlightComponent(&before.context, 15, &component), 0);
+    EXPECT_NE(THighlightComponent(&before.context, DBX_COLOUR_CYAN, &component), 0);
 }
 
 TEST_F(Dbx32FailureTest, MisbehavingToolsAreRefused) {

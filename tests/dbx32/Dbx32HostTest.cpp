@@ -32,19 +32,19 @@ TEST_F(Dbx32HostTest, HighlightIsPrintedWithItsColourName) {
     ASSERT_EQ(design.status, 0);
     ComponentRecord component;
     ASSERT_TRUE(FindComponent(design.context, "R5", &component));
-    EXPECT_EQ(THighlightComponent(&design.context, 15, &component), 0);
+    EXPECT_EQ(THighlightComponent(&design.context, DBX_COLOUR_CYAN, &component), 0);
     EXPECT_EQ(host_->WaitForLine("highlight"), "highlight R5 CYAN");
-    EXPECT_EQ(THighlightComponent(&design.context, 10, &component), 0);
+    EXPECT_EQ(THighlightComponent(&design.context, DBX_COLOUR_RED, &component), 0);
     EXPECT_EQ(host_->WaitForLine("highlight"), "highlight R5 RED");
     EXPECT_EQ(THighlightComponent(&design.context, 99, &component), 0);
     EXPECT_EQ(host_->WaitForLine("highlight"), "highlight R5 99");
 
     ComponentRecord unknown = component;
     std::strcpy(unknown.refDes, "NO!");
-    EXPECT_NE(THighlightComponent(&design.context, 12, &unknown), 0);
-    EXPECT_NE(THighlightComponent(&design.context, 12, nullptr), 0);
+    EXPECT_NE(THighlightComponent(&design.context, DBX_COLOUR_YELLOW, &unknown), 0);
+    EXPECT_NE(THighlightComponent(&design.context, DBX_COLOUR_YELLOW, nullptr), 0);
     // The next line printed is that of the next good request.
-    EXPECT_EQ(THighlightComponent(&design.context, 12, &component), 0);
+    EXPECT_EQ(THighlightComponent(&design.context, DBX_COLOUR_YELLOW, &component), 0);
     EXPECT_EQ(host_->WaitForLine("highlight"), "highlight R5 YELLOW");
 }
 
@@ -58,7 +58,7 @@ TEST_F(Dbx32HostTest, HighlightsAreAnsweredWhileNobodyReadsTheToolsOutput) {
     // About 70 bytes a line: 2000 lines overfill the output pipe several times.
     int failed = 0;
     for (int i = 0; i < 2000 && failed == 0; ++i)
-        failed += THighlightComponent(&design.context, 10, &component) != 0;
+        failed += THighlightComponent(&design.context, DBX_COLOUR_RED, &component) != 0;
     EXPECT_EQ(failed, 0) << "a highlight waited on the tool's stdout";
     OpenedDesign again;
     EXPECT_EQ(again.status, 0);
@@ -82,7 +82,7 @@ TEST_F(Dbx32HostTest, ReloadsAChangedFileAndKeepsTheLastGoodDesignOnErrors) {
         EXPECT_FALSE(FindComponent(design.context, "R5", &component));
     }
     // A record from the earlier design still names a component by its refdes.
-    EXPECT_NE(THighlightComponent(&old.context, 15, &oldRecord), 0) << "R5 is gone";
+    EXPECT_NE(THighlightComponent(&old.context, DBX_COLOUR_CYAN, &oldRecord), 0) << "R5 is gone";
 
     dir_.WriteFile("design.json", "{\n  \"components\": [\n    {\"refDes\": 5}\n  ]\n}\n");
     const std::string error = host_->WaitForLine("error");

@@ -94,7 +94,7 @@ TEST_F(Dbx32WalkTest, WalksComponentsPadsAttributesAndStylesInFileOrder) {
                                                "P 1 0 p1 1001",
                                                "A Value 0 T1",
                                                "C J9",
-                                               "C " + kLongRefDes.substr(0, 63),
+                                               "C " + kLongRefDes.substr(0, DBX_REFDES_SIZE - 1),
                                                "P 1 0 SSSSSSSS -5",
                                                "A NNNNNNNNNN 0 T1"};
     EXPECT_EQ(WalkAll(design.context), expected);
@@ -108,24 +108,24 @@ TEST_F(Dbx32WalkTest, LongTextsAreCutAtTheirFieldAndZeroTerminated) {
     ComponentRecord component;
     Scribble(component, 0x55);  // garbage, to see what the call writes
     ASSERT_EQ(TGetFirstComponent(&design.context, &component), 0);
-    while (std::string(component.refDes, strnlen(component.refDes, 64)) !=
-           kLongRefDes.substr(0, 63))
+    while (std::string(component.refDes, strnlen(component.refDes, DBX_REFDES_SIZE)) !=
+           kLongRefDes.substr(0, DBX_REFDES_SIZE - 1))
         ASSERT_EQ(TGetNextComponent(&design.context, &component), 0);
-    EXPECT_EQ(component.refDes[63], '\0');
-    EXPECT_EQ(std::strlen(component.refDes), 63u);
+    EXPECT_EQ(component.refDes[DBX_REFDES_SIZE - 1], '\0');
+    EXPECT_EQ(std::strlen(component.refDes), DBX_REFDES_SIZE - 1u);
 
     AttributeRecord attribute;
     Scribble(attribute, 0x55);
     ASSERT_EQ(TGetFirstCompAttribute(&design.context, component.refDes, &attribute), 0);
-    EXPECT_EQ(std::string(attribute.name), std::string(63, 'N'));
-    EXPECT_EQ(std::string(attribute.value), kLongValue.substr(0, 1023));
+    EXPECT_EQ(std::string(attribute.name), std::string(DBX_ATTRIBUTE_NAME_SIZE - 1, 'N'));
+    EXPECT_EQ(std::string(attribute.value), kLongValue.substr(0, DBX_ATTRIBUTE_VALUE_SIZE - 1));
     EXPECT_EQ(attribute.reserved1[0], 0) << "the rest of the record is zero-filled";
 
     PadRecord pad;
     ASSERT_EQ(TGetFirstCompPad(&design.context, component.refDes, &pad), 0);
     PadStyleRecord style;
     ASSERT_EQ(TGetPadStyle(&design.context, pad.padStyleId, &style), 0);
-    EXPECT_EQ(std::string(style.name), kLongStyle.substr(0, 99));
+    EXPECT_EQ(std::string(style.name), kLongStyle.substr(0, DBX_PAD_STYLE_NAME_SIZE - 1));
     EXPECT_EQ(style.holeDiameter, -5);
 }
 
@@ -180,10 +180,10 @@ TEST_F(Dbx32WalkTest, AnyContextIsSafeToPass) {
     EXPECT_NE(TGetNextComponent(&zero, &component), 0);
     EXPECT_NE(TGetFirstCompPad(&zero, "R1", &pad), 0);
     EXPECT_NE(TGetPadStyle(&zero, 1, &style), 0);
-    EXPECT_NE(THighlightComponent(&zero, 15, &component), 0);
+    EXPECT_NE(THighlightComponent(&zero, DBX_COLOUR_CYAN, &component), 0);
     EXPECT_NE(TCloseDesign(&zero, ""), 0);
     EXPECT_NE(TGetFirstComponent(nullptr, &component), 0);
-    EXPECT_NE(TOpenDesign(0, 16000, "pcb", nullptr), 0);
+    EXPECT_NE(TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, nullptr), 0);
 
     DesignContext garbage;
     Scribble(garbage, 0xA5);
@@ -191,11 +191,11 @@ TEST_F(Dbx32WalkTest, AnyContextIsSafeToPass) {
     EXPECT_NE(TGetNextCompPad(&garbage, &pad), 0);
 
     DesignContext context;
-    ASSERT_EQ(TOpenDesign(0, 16000, "pcb", &context), 0);
+    ASSERT_EQ(TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &context), 0);
     const DesignContext copy = context;
     ASSERT_EQ(TGetFirstComponent(&context, &component), 0);
     // Opening again over a context that is still open releases the first snapshot.
-    ASSERT_EQ(TOpenDesign(0, 16000, "pcb", &context), 0);
+    ASSERT_EQ(TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &context), 0);
     DesignContext stale = copy;
     EXPECT_NE(TGetFirstComponent(&stale, &component), 0);
     EXPECT_NE(TGetNextComponent(&context, &component), 0) << "cursor reset by the new open";
@@ -213,8 +213,10 @@ TEST_F(Dbx32WalkTest, ToolNamesOtherThanPlainNamesAreRefused) {
     for (const char* tool :
          std::initializer_list<const char*>{"", "../pcb", "pcb/x", "pc b", "pcb.sock", nullptr,
                                             "a_very_long_tool_name_that_is_too_long_for_us"})
-        EXPECT_NE(TOpenDesign(0, 16000, tool, &context), 0) << (tool ? tool : "null");
-    EXPECT_NE(TOpenDesign(0, 16000, "other-tool_1", &context), 0) << "nobody serves it";
+        EXPECT_NE(TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, tool, &context), 0)
+            << (tool ? tool : "null");
+    EXPECT_NE(TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, "other-tool_1", &context), 0)
+        << "nobody serves it";
 }
 
 // A thread that walked a design does not keep it usable once another thread closes it, and

@@ -31,7 +31,9 @@ class LiveHostFixture : public ::testing::Test {
 // Opens the design of the running tool into a context and closes it again at scope end.
 class OpenedDesign {
   public:
-    OpenedDesign() { status = TOpenDesign(0, 16000, "pcb", &context); }
+    OpenedDesign() {
+        status = TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &context);
+    }
     ~OpenedDesign() { TCloseDesign(&context, ""); }
     DesignContext context;
     int32_t status;

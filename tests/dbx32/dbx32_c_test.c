@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     }
     DesignContext context;
     memset(&context, 0, sizeof context);
-    if (TOpenDesign(0, 16000, "pcb", &context) != 0) {
+    if (TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &context) != 0) {
         fprintf(stderr, "TOpenDesign failed\n");
         return 1;
     }

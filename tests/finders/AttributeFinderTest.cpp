@@ -4,6 +4,7 @@
 #include <new>
 
 #include "AttributeFinderDialog.h"
+#include "Dbx32.h"
 #include "DialogScript.h"
 #include "FakeDesignDb.h"
 #include "resource.h"
@@ -137,7 +138,7 @@ TEST_F(AttributeFinderTest, ComponentsListedOnceAndColourRestored) {
         afxtest::PressButton(d, IDC_ATTRIBUTE_HIGHLIGHT);
     });
     ASSERT_EQ(fake::Db().highlights.size(), 1u);
-    EXPECT_EQ(fake::Db().highlights[0].colour, 15);
+    EXPECT_EQ(fake::Db().highlights[0].colour, DBX_COLOUR_CYAN);
     EXPECT_EQ(fake::Db().highlights[0].componentIndex, 0u);
 }
 

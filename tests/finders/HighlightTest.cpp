@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "AttributeFinderDialog.h"
+#include "Dbx32.h"
 #include "DialogScript.h"
 #include "FakeDesignDb.h"
 #include "HoleFinderDialog.h"
@@ -79,7 +80,8 @@ TEST_P(HighlightTest, EachRadioButtonSendsItsColourCode) {
         EXPECT_EQ(h.refDes, "U1");
         colours.push_back(h.colour);
     }
-    EXPECT_EQ(colours, (std::vector<int>{10, 16, 13, 15, 12}));
+    EXPECT_EQ(colours, (std::vector<int>{DBX_COLOUR_RED, DBX_COLOUR_WHITE, DBX_COLOUR_BLUE,
+                                         DBX_COLOUR_CYAN, DBX_COLOUR_YELLOW}));
     EXPECT_EQ(afxtest::MessageBoxes().size(), 3u);  // only Get's and Where Used's
 }
 

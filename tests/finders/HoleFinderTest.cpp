@@ -137,7 +137,7 @@ TEST_F(HoleFinderTest, WhereUsedAskingFirstAndAnsweredNo) {
 
 TEST_F(HoleFinderTest, PadWhoseStyleCannotBeFetchedIsNoHole) {
     fake::Design d = OneComponentPerDiameter({2540});
-    d.components.push_back({"X1", {9}, {}});  // the failing fetch leaves 2540 in the record
+    d.components.push_back({"X1", {9}, {}});  // no such style: the fetch fails
     fake::Reset(d);
     RunModal(dialog, [](CDialog& d) {
         afxtest::PressButton(d, IDC_GET_HOLES);

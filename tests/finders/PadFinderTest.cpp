@@ -1,6 +1,7 @@
 // The pad finder driven through its real controls against an in-memory design.
 #include <gtest/gtest.h>
 
+#include "Dbx32.h"
 #include "DialogScript.h"
 #include "FakeDesignDb.h"
 #include "PadFinderDialog.h"
@@ -202,13 +203,13 @@ TEST_F(PadFinderTest, WhereUsedPutsTheRadioGroupBackToTheStoredColour) {
     });
     ASSERT_EQ(fake::Db().highlights.size(), 1u);
     EXPECT_EQ(fake::Db().highlights[0].refDes, "R1");
-    EXPECT_EQ(fake::Db().highlights[0].colour, 15);
+    EXPECT_EQ(fake::Db().highlights[0].colour, DBX_COLOUR_CYAN);
 }
 
 TEST_F(PadFinderTest, PadWhoseStyleCannotBeFetchedCountsButListsAndMatchesNothing) {
     fake::Design d;
     d.padStyles = {{"SMD", 0}};
-    // Style 7 does not exist; the failing fetch leaves the record as it was.
+    // Style 7 does not exist: its fetch fails.
     d.components = {{"U1", {7, 0}, {}}, {"U2", {7}, {}}};
     fake::Reset(d);
     RunModal(dialog, [](CDialog& d) {

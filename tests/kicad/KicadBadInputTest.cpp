@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "Dbx32.h"
 #include "pcbhost/kicad/KicadBoardReader.h"
 
 namespace {
@@ -101,7 +102,7 @@ TEST(KicadBadInput, UnknownPadKindsAreErrors) {
 }
 
 TEST(KicadBadInput, NamesLongerThanTheirFieldsAreErrors) {
-    const std::string longRef(64, 'R');
+    const std::string longRef(DBX_REFDES_SIZE, 'R');
     ReadError e = ExpectFailure(WithPad("(fp_text reference \"" + longRef + "\" (at 0 0))"));
     EXPECT_EQ(e.reason, "reference designator longer than 63 bytes");
     EXPECT_EQ(e.line, 3);
@@ -110,13 +111,16 @@ TEST(KicadBadInput, NamesLongerThanTheirFieldsAreErrors) {
     EXPECT_TRUE(ParseKicadBoard(WithPad("(property \"Reference\" \"" + longRef.substr(1) + "\")"),
                                 "ok", design, e))
         << e.ToString();
-    EXPECT_EQ(design.components.at(0).refDes.size(), 63u);
+    EXPECT_EQ(design.components.at(0).refDes.size(), DBX_REFDES_SIZE - 1u);
 
-    e = ExpectFailure(WithPad("(property \"" + std::string(64, 'N') + "\" \"v\")"));
+    e = ExpectFailure(
+        WithPad("(property \"" + std::string(DBX_ATTRIBUTE_NAME_SIZE, 'N') + "\" \"v\")"));
     EXPECT_EQ(e.reason, "attribute name longer than 63 bytes");
-    e = ExpectFailure(WithPad("(property \"Note\" \"" + std::string(1024, 'v') + "\")"));
+    e = ExpectFailure(
+        WithPad("(property \"Note\" \"" + std::string(DBX_ATTRIBUTE_VALUE_SIZE, 'v') + "\")"));
     EXPECT_EQ(e.reason, "attribute value longer than 1023 bytes");
-    e = ExpectFailure(WithPad("(pad \"" + std::string(32, '9') + "\" smd rect (size 1 1))"));
+    e = ExpectFailure(
+        WithPad("(pad \"" + std::string(DBX_PAD_NUMBER_SIZE, '9') + "\" smd rect (size 1 1))"));
     EXPECT_EQ(e.reason, "pad number longer than 31 bytes");
 }
 

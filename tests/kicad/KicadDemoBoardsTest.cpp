@@ -42,7 +42,7 @@ Figures FiguresOf(const Design& design) {
 }
 
 std::vector<std::vector<std::string>> ExpectedRows() {
-    std::ifstream in(std::string(PARTWISE_SHARED_DIR) + "/kicad-demos-expected.tsv");
+    std::ifstream in(PARTWISE_KICAD_EXPECTED_TSV);
     std::vector<std::vector<std::string>> rows;
     std::string line;
     bool header = true;

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 
+#include "Dbx32.h"
 #include "DbxProtocol.h"
 #include "DbxStatus.h"
 #include "DesignServer.h"
@@ -62,7 +63,7 @@ class DesignServerTest : public ::testing::Test {
     }
     int32_t Highlight(uint32_t generation, uint32_t index, const std::string& refDes) {
         auto frame = Ask(dbx::MessageType::HighlightRequest,
-                         dbx::EncodeHighlightRequest({generation, index, 15, refDes}));
+                         dbx::EncodeHighlightRequest({generation, index, DBX_COLOUR_CYAN, refDes}));
         if (!frame || frame->type != uint16_t(dbx::MessageType::HighlightReply)) return -1;
         const auto status = dbx::DecodeStatus(std::string_view(
             reinterpret_cast<const char*>(frame->payload.data()), frame->payload.size()));
@@ -123,7 +124,7 @@ TEST_F(DesignServerTest, HighlightResolvesByIndexWhileTheGenerationHoldsElseByRe
     EXPECT_EQ(targets[2].componentIndex, 0);
     EXPECT_EQ(targets[3].componentIndex, 1);
     EXPECT_EQ(targets[3].refDes, "C2");
-    EXPECT_EQ(targets[3].colour, 15);
+    EXPECT_EQ(targets[3].colour, DBX_COLOUR_CYAN);
 }
 
 TEST_F(DesignServerTest, GarbageIsAnsweredWithAnErrorOrDroppedAndServingGoesOn) {
@@ -235,14 +236,15 @@ TEST_F(DesignServerTest, ManyHeldConnectionsLeaveRoomAndAProcessBeyondItsShareIs
 }
 
 TEST(HighlightLogTest, NamesTheFiveColoursAndNumbersTheRest) {
-    EXPECT_EQ(HighlightLog::Line("R5", 10), "highlight R5 RED");
-    EXPECT_EQ(HighlightLog::Line("R5", 16), "highlight R5 WHITE");
-    EXPECT_EQ(HighlightLog::Line("R5", 13), "highlight R5 BLUE");
-    EXPECT_EQ(HighlightLog::Line("R5", 15), "highlight R5 CYAN");
-    EXPECT_EQ(HighlightLog::Line("R5", 12), "highlight R5 YELLOW");
+    EXPECT_EQ(HighlightLog::Line("R5", DBX_COLOUR_RED), "highlight R5 RED");
+    EXPECT_EQ(HighlightLog::Line("R5", DBX_COLOUR_WHITE), "highlight R5 WHITE");
+    EXPECT_EQ(HighlightLog::Line("R5", DBX_COLOUR_BLUE), "highlight R5 BLUE");
+    EXPECT_EQ(HighlightLog::Line("R5", DBX_COLOUR_CYAN), "highlight R5 CYAN");
+    EXPECT_EQ(HighlightLog::Line("R5", DBX_COLOUR_YELLOW), "highlight R5 YELLOW");
     EXPECT_EQ(HighlightLog::Line("R5", 11), "highlight R5 11");
     EXPECT_EQ(HighlightLog::Line("R5", -3), "highlight R5 -3");
-    EXPECT_EQ(HighlightLog::Line("A\nB", 15), "highlight A?B CYAN") << "one line per request";
+    EXPECT_EQ(HighlightLog::Line("A\nB", DBX_COLOUR_CYAN), "highlight A?B CYAN")
+        << "one line per request";
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <thread>
 
+#include "Dbx32.h"
 #include "DbxProtocol.h"
 
 namespace {
@@ -113,14 +114,14 @@ TEST_F(FrameIoTest, WritingToAClosedPeerFailsWithoutSigpipe) {
 }
 
 TEST(HighlightRequestTest, RoundTripAndMalformedPayloads) {
-    const dbx::HighlightRequest request{7, 3, 15, "R5"};
+    const dbx::HighlightRequest request{7, 3, DBX_COLOUR_CYAN, "R5"};
     const auto bytes = dbx::EncodeHighlightRequest(request);
     const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     const auto decoded = dbx::DecodeHighlightRequest(view);
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->generation, 7u);
     EXPECT_EQ(decoded->componentIndex, 3u);
-    EXPECT_EQ(decoded->colour, 15);
+    EXPECT_EQ(decoded->colour, DBX_COLOUR_CYAN);
     EXPECT_EQ(decoded->refDes, "R5");
     EXPECT_FALSE(dbx::DecodeHighlightRequest(view.substr(0, view.size() - 1)));
     EXPECT_FALSE(dbx::DecodeHighlightRequest(std::string(bytes.begin(), bytes.end()) + "x"));
@@ -130,7 +131,7 @@ TEST(HighlightRequestTest, RoundTripAndMalformedPayloads) {
 }
 
 TEST(RuntimeDirTest, ToolNamesAndDirectoryRule) {
-    EXPECT_TRUE(dbx::IsValidToolName("pcb"));
+    EXPECT_TRUE(dbx::IsValidToolName(DBX_OPEN_TOOL));
     EXPECT_TRUE(dbx::IsValidToolName("Tool_2-b"));
     EXPECT_FALSE(dbx::IsValidToolName(""));
     EXPECT_FALSE(dbx::IsValidToolName("a.b"));

@@ -1,9 +1,11 @@
 // An in-memory design behind the eleven design-database calls, with a log of the calls,
-// for driving the dialogs without a design tool.
+// for driving the dialogs without a design tool. It answers as the real library does: the
+// same statuses, style ids from 1 (0: none), style records zero-filled when a fetch fails.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,12 +18,13 @@ struct PadStyle {
 
 struct Attribute {
     std::string name;
-    int32_t textStyleId = 0;  // index into Design::textStyles; anything else fails to fetch
+    int32_t textStyleId = 0;  // index into Design::textStyles; -1: none; anything else fails
 };
 
 struct Component {
     std::string refDes;
-    std::vector<int32_t> padStyleIds;  // index into Design::padStyles; anything else fails
+    std::vector<int32_t>
+        padStyleIds;  // index into Design::padStyles; -1: none; anything else fails
     std::vector<Attribute> attributes;
 };
 
@@ -49,6 +52,8 @@ struct DesignDb {
     std::vector<Highlight> highlights;
     int opens = 0;
     int closes = 0;
+    std::set<uint32_t> openHandles;  // designs opened and not yet closed
+    uint32_t lastHandle = 0;
     // Runs at the start of every call, with the function's name; a test may throw from it.
     std::function<void(const std::string& function)> onCall;
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "Dbx32.h"
 #include "ViewTestDesigns.h"
 #include "pcbhost/view/BoardScene.h"
 #include "pcbhost/view/GridLayout.h"
@@ -117,12 +118,12 @@ TEST(BoardScene, DesignWithoutGeometryGetsAGridAndABoard) {
 TEST(Highlights, ReplaceColourAndRebindAfterReload) {
     const BoardScene before(TwoPartBoard());
     Highlights h;
-    EXPECT_EQ(h.add(before, 0, "U1", 13), 0);
-    EXPECT_EQ(h.add(before, 9, "J3", 10), 2);
-    EXPECT_EQ(h.add(before, 0, "U1", 15), 0);
-    EXPECT_EQ(h.add(before, 0, "ZZ", 15), -1);
+    EXPECT_EQ(h.add(before, 0, "U1", DBX_COLOUR_BLUE), 0);
+    EXPECT_EQ(h.add(before, 9, "J3", DBX_COLOUR_RED), 2);
+    EXPECT_EQ(h.add(before, 0, "U1", DBX_COLOUR_CYAN), 0);
+    EXPECT_EQ(h.add(before, 0, "ZZ", DBX_COLOUR_CYAN), -1);
     ASSERT_EQ(h.items().size(), 2u);
-    EXPECT_EQ(h.items()[0].colourCode, 15);
+    EXPECT_EQ(h.items()[0].colourCode, DBX_COLOUR_CYAN);
 
     auto design = TwoPartBoard();
     design->components.erase(design->components.begin() + 2);  // J3 gone

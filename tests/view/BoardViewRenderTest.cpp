@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QWheelEvent>
 
+#include "Dbx32.h"
 #include "ViewTestDesigns.h"
 #include "pcbhost/view/BoardRenderer.h"
 #include "pcbhost/view/BoardView.h"
@@ -63,18 +64,18 @@ TEST(BoardViewRender, DrawsCopperHolesAndBothSides) {
 
 TEST(BoardViewRender, HighlightFillsOnlyTheHighlightedComponent) {
     RenderedView r(TwoPartBoard());
-    r.highlight({{0, "U1", 13}});
+    r.highlight({{0, "U1", DBX_COLOUR_BLUE}});
     for (QPointF pad : {QPointF(8, 10), QPointF(12, 10)}) {
-        EXPECT_TRUE(Near(r.at(pad), Colour(13))) << r.at(pad).name().toStdString();
+        EXPECT_TRUE(Near(r.at(pad), Colour(DBX_COLOUR_BLUE))) << r.at(pad).name().toStdString();
     }
     for (QPointF pad : {QPointF(48, 10), QPointF(52, 10)}) {
-        EXPECT_FALSE(Near(r.at(pad), Colour(13), 120));
+        EXPECT_FALSE(Near(r.at(pad), Colour(DBX_COLOUR_BLUE), 120));
         EXPECT_TRUE(Near(r.at(pad), BoardRenderer::kTopCopper));
     }
 
-    r.highlight({{0, "U1", 10}, {2, "J3", 15}});
-    EXPECT_TRUE(Near(r.at({8, 10}), Colour(10)));
-    EXPECT_TRUE(Near(r.at({30.75, 30}), Colour(15)));
+    r.highlight({{0, "U1", DBX_COLOUR_RED}, {2, "J3", DBX_COLOUR_CYAN}});
+    EXPECT_TRUE(Near(r.at({8, 10}), Colour(DBX_COLOUR_RED)));
+    EXPECT_TRUE(Near(r.at({30.75, 30}), Colour(DBX_COLOUR_CYAN)));
     EXPECT_TRUE(Near(r.at({30, 30}), BoardRenderer::kBackground)) << "holes stay holes";
 
     r.highlight({});
@@ -84,7 +85,7 @@ TEST(BoardViewRender, HighlightFillsOnlyTheHighlightedComponent) {
 TEST(BoardViewRender, HighlightsShowAtEveryZoom) {
     auto scene = std::make_shared<const BoardScene>(TwoPartBoard());
     BoardRenderer renderer(scene);
-    const std::vector<Highlight> highlights = {{1, "R2", 12}};
+    const std::vector<Highlight> highlights = {{1, "R2", DBX_COLOUR_YELLOW}};
     // From pads a fraction of a pixel wide to pads far larger than any sprite.
     for (double scale : {0.3, 2.0, 40.0, 400.0}) {
         QImage image(400, 300, QImage::Format_RGB32);
@@ -95,7 +96,7 @@ TEST(BoardViewRender, HighlightsShowAtEveryZoom) {
         QPainter p(&image);
         renderer.renderHighlights(p, view, highlights);
         p.end();
-        EXPECT_TRUE(Near(image.pixelColor(pad), Colour(12))) << scale;
+        EXPECT_TRUE(Near(image.pixelColor(pad), Colour(DBX_COLOUR_YELLOW))) << scale;
     }
 }
 
@@ -103,10 +104,10 @@ TEST(BoardViewRender, DesignWithoutGeometryIsLaidOutAndHighlightable) {
     RenderedView r(NoGeometryDesign());
     const BoardScene& scene = *r.view.scene();
     ASSERT_TRUE(scene.laidOutInGrid());
-    r.highlight({{1, "C2", 16}});
+    r.highlight({{1, "C2", DBX_COLOUR_WHITE}});
     const SceneComponent& c2 = scene.components()[1];
     for (int i = c2.firstPad; i < c2.firstPad + c2.padCount; ++i) {
-        EXPECT_TRUE(Near(r.at(scene.pads()[i].position), Colour(16)));
+        EXPECT_TRUE(Near(r.at(scene.pads()[i].position), Colour(DBX_COLOUR_WHITE)));
     }
     const SceneComponent& u3 = scene.components()[2];
     EXPECT_TRUE(Near(r.at(scene.pads()[u3.firstPad].position), BoardRenderer::kTopCopper));
@@ -177,14 +178,15 @@ TEST_F(BoardWindowTest, TitleNamesTheFile) {
 
 TEST_F(BoardWindowTest, HighlightAgainReplacesTheColourAndClearRemovesAll) {
     ASSERT_TRUE(view && list);
-    window.highlight(0, "U1", 13);
+    window.highlight(0, "U1", DBX_COLOUR_BLUE);
     window.highlight(7, "R2", 99);  // index out of range: found by reference designator
-    window.highlight(1, "U1", 12);  // index names R2: U1 is found by reference designator
-    window.highlight(0, "Q9", 10);  // no such component
+    window.highlight(1, "U1",
+                     DBX_COLOUR_YELLOW);  // index names R2: U1 is found by reference designator
+    window.highlight(0, "Q9", DBX_COLOUR_RED);  // no such component
     ASSERT_EQ(list->count(), 2);
     EXPECT_EQ(list->text(0), QStringLiteral("U1 \u2014 yellow"));
     EXPECT_EQ(list->text(1), QStringLiteral("R2 \u2014 magenta"));
-    EXPECT_TRUE(Near(at({8, 10}), Colour(12)));
+    EXPECT_TRUE(Near(at({8, 10}), Colour(DBX_COLOUR_YELLOW)));
     EXPECT_TRUE(Near(at({48, 10}), HighlightColours::Fallback().colour));
 
     QPushButton* clear = window.findChild<QPushButton*>("clearHighlights");
@@ -195,8 +197,8 @@ TEST_F(BoardWindowTest, HighlightAgainReplacesTheColourAndClearRemovesAll) {
 }
 
 TEST_F(BoardWindowTest, ReloadKeepsHighlightsWhoseComponentsRemain) {
-    window.highlight(0, "U1", 13);
-    window.highlight(1, "R2", 10);
+    window.highlight(0, "U1", DBX_COLOUR_BLUE);
+    window.highlight(1, "R2", DBX_COLOUR_RED);
     // The new file drops R2 and puts U1 second, moved.
     auto reloaded = TwoPartBoard();
     auto u1 = reloaded->components[0];
@@ -205,7 +207,7 @@ TEST_F(BoardWindowTest, ReloadKeepsHighlightsWhoseComponentsRemain) {
     window.setDesign(reloaded);
     ASSERT_EQ(list->count(), 1);
     EXPECT_EQ(list->text(0), QStringLiteral("U1 \u2014 blue"));
-    EXPECT_TRUE(Near(at({8, 20}), Colour(13)));
+    EXPECT_TRUE(Near(at({8, 20}), Colour(DBX_COLOUR_BLUE)));
     EXPECT_TRUE(Near(at({8, 10}), BoardRenderer::kBackground));
 }
 
