@@ -244,8 +244,9 @@ void DesignServer::HandleRequest(ServerConnection& c) {
     c.Reply(dbx::MessageType::SnapshotReply, served->snapshot);
 }
 
-// The component is the one the record came from while its generation is served, else the first
-// whose whole refdes is the one asked for. A request whose client has given up is not applied.
+// The component is the one the record came from while its generation is served, else the one
+// the refdes selects by itself (dbx::SelectComponent). A request whose client has given up is
+// not applied.
 void DesignServer::HandleHighlight(ServerConnection& c, std::string_view payload) {
     std::optional<dbx::Deadline> deadline;
     const auto request = dbx::DecodeHighlightRequest(payload, &deadline);
@@ -256,15 +257,12 @@ void DesignServer::HandleHighlight(ServerConnection& c, std::string_view payload
     int index = -1;
     if (served) {
         const auto& components = served->design->components;
-        const uint32_t source = request->componentIndex;
-        if (request->generation == served->generation && source < components.size() &&
-            dbx::RefDesSelects(components[source].refDes, request->refDes, true)) {
-            index = int(source);
-        } else {
-            for (std::size_t i = 0; i < components.size() && index < 0; ++i)
-                if (dbx::RefDesSelects(components[i].refDes, request->refDes, false))
-                    index = int(i);
-        }
+        const uint32_t source =
+            request->generation == served->generation ? request->componentIndex : dbx::kNoComponent;
+        const uint32_t selected = dbx::SelectComponent(
+            components.size(), [&](uint32_t i) -> std::string_view { return components[i].refDes; },
+            request->refDes, source);
+        if (selected != dbx::kNoComponent) index = int(selected);
     }
     int32_t status = dbx::kStatusHighlightNotFound;
     if (index >= 0) {

@@ -115,7 +115,7 @@ BENCHMARK(BM_OpenClose)->Unit(benchmark::kMillisecond);
 void BM_PadWalkStep(benchmark::State& state) {
     static Host host;
     DesignContext context;
-    if (TOpenDesign(0, 16000, "pcb", &context) != 0) {
+    if (TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &context) != 0) {
         state.SkipWithError("open failed");
         return;
     }

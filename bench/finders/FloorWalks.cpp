@@ -13,7 +13,7 @@ namespace {
 // Opens the design for one operation and closes it after.
 class Session {
   public:
-    Session() { TOpenDesign(0, 16000, "pcb", &context); }
+    Session() { TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &context); }
     ~Session() { TCloseDesign(&context, ""); }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;

@@ -19,7 +19,7 @@ static double Millimetres(int32_t designUnits) {
 int main(void) {
     DesignContext context;
     memset(&context, 0, sizeof context);
-    int32_t status = TOpenDesign(0, 16000, "pcb", &context);
+    int32_t status = TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &context);
     if (status != 0) {
         fprintf(stderr, "pad_report: no design open in the design tool (status %d)\n", (int)status);
         return 1;

@@ -23,6 +23,7 @@ using dbx::OpenDesignTable;
 using dbx::kContextMagic;
 using enum dbx::ContextWord;
 constexpr uint32_t kNone = dbx::kNoCursor;
+static_assert(kNone == dbx::kNoComponent, "no component and no cursor read alike");
 
 struct OpenContext {
     uint32_t* words;
@@ -51,20 +52,15 @@ void FillComponent(const OpenContext& c, uint32_t index, ComponentRecord* record
     record->generation = c.snapshot().generation();
 }
 
-// The component whose pads or attributes a walk covers: the current one when the text is its
-// record's refdes, else the first one whose whole refdes is the text; kNone when there is none.
-// A text cut by a record thus never selects a component it was not read from.
+// The component whose pads or attributes a walk covers, as dbx::SelectComponent picks it with
+// the component walk's current component as the record's source; kNone when there is none.
 uint32_t FindComponent(const OpenContext& c, const char* refDes) {
     if (!refDes) return kNone;
     const std::string_view wanted(refDes, ::strnlen(refDes, DBX_REFDES_SIZE));
     const auto& s = c.snapshot();
-    const uint32_t current = c.words[kComponent];
-    if (current < s.components.size() &&
-        dbx::RefDesSelects(s.Text(s.components[current].refDes), wanted, true))
-        return current;
-    for (uint32_t i = 0; i < s.components.size(); ++i)
-        if (dbx::RefDesSelects(s.Text(s.components[i].refDes), wanted, false)) return i;
-    return kNone;
+    return dbx::SelectComponent(
+        s.components.size(), [&](uint32_t i) { return s.Text(s.components[i].refDes); }, wanted,
+        c.words[kComponent]);
 }
 
 void FillPad(const OpenContext& c, uint32_t component, uint32_t index, PadRecord* record) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "Dbx32.h"
@@ -16,9 +17,28 @@ constexpr std::size_t kRecordRefDesChars = DBX_REFDES_SIZE - 1;
 // The refdes as it reads from a component record.
 std::string_view RecordRefDes(std::string_view refDes);
 
-// Whether the text read from a record selects the component whose refdes is `refDes`. The
-// component the record was filled from (`recordSource`) matches on its record form; any other
-// component only when its whole refdes equals the text, so a cut text selects no other one.
-bool RefDesSelects(std::string_view refDes, std::string_view recordText, bool recordSource);
+// The component that `text`, read from a component record, selects among `count` components
+// whose refdes `refDesOf(i)` gives: `source`, the component the record was filled from
+// (kNoComponent when unknown), when the text is its record form; else the first whose whole
+// refdes is the text; else the only one whose record form is the text. kNoComponent when none,
+// or when several could be meant: a cut text never selects a component it did not come from.
+inline constexpr uint32_t kNoComponent = UINT32_MAX;
+
+template <class RefDesOf>
+uint32_t SelectComponent(std::size_t count, RefDesOf refDesOf, std::string_view text,
+                         uint32_t source) {
+    if (source < count && RecordRefDes(refDesOf(source)) == text) return source;
+    uint32_t onlyCut = kNoComponent;
+    bool several = false;
+    for (uint32_t i = 0; i < count; ++i) {
+        const std::string_view refDes = refDesOf(i);
+        if (refDes == text) return i;
+        if (RecordRefDes(refDes) == text) {
+            several = several || onlyCut != kNoComponent;
+            onlyCut = i;
+        }
+    }
+    return several ? kNoComponent : onlyCut;
+}
 
 }  // namespace dbx

@@ -56,7 +56,7 @@ class Dbx32CutNameTest : public LiveHostFixture {
 TEST_F(Dbx32CutNameTest, EachComponentWalksItsOwnPadsWhateverItsRecordCuts) {
     FakeDesignTool tool(dir_.socketPath(), CutNameSnapshot());
     DesignContext context;
-    ASSERT_EQ(TOpenDesign(0, 16000, "pcb", &context), 0);
+    ASSERT_EQ(TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &context), 0);
     std::vector<std::string> walked;
     ComponentRecord component;
     for (int32_t c = TGetFirstComponent(&context, &component); c == 0;
@@ -71,7 +71,7 @@ TEST_F(Dbx32CutNameTest, EachComponentWalksItsOwnPadsWhateverItsRecordCuts) {
 TEST_F(Dbx32CutNameTest, AwayFromItsComponentACutNameSelectsOnlyAnExactMatch) {
     FakeDesignTool tool(dir_.socketPath(), CutNameSnapshot());
     DesignContext context;
-    ASSERT_EQ(TOpenDesign(0, 16000, "pcb", &context), 0);
+    ASSERT_EQ(TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &context), 0);
     // No component walked yet: "R1" is R1 itself, never the one whose refdes R1 begins.
     EXPECT_EQ(PadStyles(context, "R1"), "1");
     const std::string cut(63, 'A');

@@ -223,7 +223,7 @@ TEST_F(Dbx32WalkTest, ToolNamesOtherThanPlainNamesAreRefused) {
 // walks in one thread go on while other threads open and close designs of their own.
 TEST_F(Dbx32WalkTest, ClosingInOneThreadEndsTheDesignForEveryThread) {
     DesignContext context;
-    ASSERT_EQ(TOpenDesign(0, 16000, "pcb", &context), 0);
+    ASSERT_EQ(TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &context), 0);
     const std::vector<std::string> expected = WalkAll(context);
     ASSERT_FALSE(expected.empty());
 
@@ -235,12 +235,13 @@ TEST_F(Dbx32WalkTest, ClosingInOneThreadEndsTheDesignForEveryThread) {
     std::thread([&] { EXPECT_NE(TGetNextComponent(&context, &component), 0); }).join();
 
     DesignContext walked;
-    ASSERT_EQ(TOpenDesign(0, 16000, "pcb", &walked), 0);
+    ASSERT_EQ(TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &walked), 0);
     std::atomic<bool> stop{false};
     std::thread churn([&] {
         while (!stop) {
             DesignContext other;
-            if (TOpenDesign(0, 16000, "pcb", &other) == 0) TCloseDesign(&other, "");
+            if (TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &other) == 0)
+                TCloseDesign(&other, "");
         }
     });
     for (int i = 0; i < 20; ++i) EXPECT_EQ(WalkAll(walked), expected) << "walk " << i;

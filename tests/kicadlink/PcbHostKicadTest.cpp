@@ -67,23 +67,23 @@ TEST_F(PcbHostKicadTest, HighlightsReachKicadAndGoOnWhenKicadFallsSilent) {
     ASSERT_TRUE(FindComponent(design.context, "R1", &r1));
     ASSERT_TRUE(FindComponent(design.context, "U2", &u2));
 
-    EXPECT_EQ(THighlightComponent(&design.context, 10, &u2), 0);
+    EXPECT_EQ(THighlightComponent(&design.context, DBX_COLOUR_RED, &u2), 0);
     EXPECT_EQ(host_->WaitForLine("highlight"), "highlight U2 RED");
     EXPECT_TRUE(server_->WaitForSelection({"b"}));
 
     // KiCad stops answering: the highlight is printed (and drawn) at once, KiCad's silence is
     // said after the deadline, and serving goes on meanwhile.
     server_->SetBehaviour(FakeKicadIpcServer::Behaviour::Silent);
-    EXPECT_EQ(THighlightComponent(&design.context, 15, &r1), 0);
+    EXPECT_EQ(THighlightComponent(&design.context, DBX_COLOUR_CYAN, &r1), 0);
     EXPECT_EQ(host_->WaitForLine("highlight"), "highlight R1 CYAN");
-    EXPECT_EQ(THighlightComponent(&design.context, 12, &u2), 0);
+    EXPECT_EQ(THighlightComponent(&design.context, DBX_COLOUR_YELLOW, &u2), 0);
     EXPECT_EQ(host_->WaitForLine("highlight"), "highlight U2 YELLOW");
     EXPECT_NE(host_->WaitForLine("kicad: KiCad IPC at"), "");
     const std::string output = host_->output();
     EXPECT_LT(output.find("highlight U2 YELLOW"), output.find("kicad: KiCad IPC at"));
 
     server_->SetBehaviour(FakeKicadIpcServer::Behaviour::Answer);
-    EXPECT_EQ(THighlightComponent(&design.context, 10, &r1), 0);
+    EXPECT_EQ(THighlightComponent(&design.context, DBX_COLOUR_RED, &r1), 0);
     EXPECT_TRUE(server_->WaitForSelection({"a"}));
 }
 

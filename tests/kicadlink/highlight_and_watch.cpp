@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     DesignContext context{};
-    if (TOpenDesign(0, 16000, "pcb", &context) != 0) {
+    if (TOpenDesign(DBX_OPEN_MODE, DBX_OPEN_VERSION, DBX_OPEN_TOOL, &context) != 0) {
         std::fprintf(stderr, "TOpenDesign failed\n");
         return 1;
     }
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
         }
         const std::string expected = std::string("ready\n") + argv[i] + "\n";
         const auto started = std::chrono::steady_clock::now();
-        if (THighlightComponent(&context, 10, &component) != 0) {
+        if (THighlightComponent(&context, DBX_COLOUR_RED, &component) != 0) {
             std::fprintf(stderr, "%s: THighlightComponent failed\n", argv[i]);
             ++failures;
             continue;

@@ -392,7 +392,7 @@ class HighlightClient:
     """The library's side: a design opened now, its first component highlighted on go()."""
 
     def __init__(self, runtime, colour):
-        self.proc = subprocess.Popen([HIGHLIGHT_CLIENT, str(colour)], env=runtime.env,
+        self.proc = subprocess.Popen([HIGHLIGHT_CLIENT, colour], env=runtime.env,
                                      stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
         check(self.proc.stdout.readline().strip() == "open", "the client could not open")
 
@@ -412,12 +412,12 @@ def case_stopped_tool(runtime):
     """A highlight whose request timed out while the tool was stopped is not applied later."""
     host = serving(runtime)
     try:
-        client = HighlightClient(runtime, 15)
+        client = HighlightClient(runtime, "cyan")
         host.stop()
         status, refdes, timed_out = client.go()
         host.proc.send_signal(signal.SIGCONT)
         late = host.wait_line("highlight ", timeout=1.5)
-        fresh_status, _, _ = HighlightClient(runtime, 13).go()
+        fresh_status, _, _ = HighlightClient(runtime, "blue").go()
         fresh = host.wait_line("highlight " + refdes, timeout=3)
         figure("stopped tool", f"status {status} after {timed_out:.1f} s; after SIGCONT the "
                f"timed-out highlight was {'applied: ' + late if late else 'not applied'}")
