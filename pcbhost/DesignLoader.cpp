@@ -6,6 +6,11 @@
 #ifdef PCBHOST_HAVE_KICAD
 #include "kicad/KicadBoardReader.h"
 #endif
+#ifdef PCBHOST_HAVE_IPC2581
+#include <QFile>
+
+#include "ipc2581/Ipc2581Reader.h"
+#endif
 
 namespace pcbhost {
 
@@ -20,7 +25,19 @@ bool DesignLoader::Load(const std::string& path, Design& out, ReadError& error) 
         return false;
 #endif
     }
-    error = {path, 0, "unknown design file type (expected .json or .kicad_pcb)"};
+#ifdef PCBHOST_HAVE_IPC2581
+    // IPC-2581 by extension, or by its root element whatever the extension.
+    bool ipc2581 = suffix == QLatin1String("xml") || suffix == QLatin1String("cvg");
+    if (!ipc2581) {
+        QFile file(QString::fromStdString(path));
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray head = file.read(4096);
+            ipc2581 = StartsIpc2581Document(std::string_view(head.constData(), head.size()));
+        }
+    }
+    if (ipc2581) return ReadIpc2581Board(path, out, error);
+#endif
+    error = {path, 0, "unknown design file type (expected .json, .kicad_pcb, .xml or .cvg)"};
     return false;
 }
 
