@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <unordered_map>
 
 namespace pcbhost::ipc2581 {
 namespace {
@@ -34,54 +33,110 @@ uint32_t StringPool::Find(std::string_view text) const {
 }
 
 Ipc2581Collector::Tag Ipc2581Collector::TagOf(std::string_view name) {
-    static const std::unordered_map<std::string_view, Tag> tags = {
-        {"IPC-2581", Tag::Root},
-        {"Bom", Tag::Bom},
-        {"BomItem", Tag::BomItem},
-        {"RefDes", Tag::RefDes},
-        {"Textual", Tag::Textual},
-        {"DictionaryStandard", Tag::Dictionary},
-        {"DictionaryUser", Tag::Dictionary},
-        {"EntryStandard", Tag::Entry},
-        {"EntryUser", Tag::Entry},
-        {"CadHeader", Tag::CadHeader},
-        {"CadData", Tag::CadData},
-        {"Layer", Tag::Layer},
-        {"Step", Tag::Step},
-        {"Profile", Tag::Profile},
-        {"PadStackDef", Tag::PadStackDef},
-        {"PadstackHoleDef", Tag::PadstackHoleDef},
-        {"PadstackPadDef", Tag::PadstackPadDef},
-        {"Package", Tag::Package},
-        {"Pin", Tag::Pin},
-        {"Outline", Tag::Outline},
-        {"Component", Tag::Component},
-        {"LayerFeature", Tag::LayerFeature},
-        {"Set", Tag::Set},
-        {"Pad", Tag::Pad},
-        {"PadStack", Tag::PadStack},
-        {"LayerHole", Tag::LayerHole},
-        {"LayerPad", Tag::LayerPad},
-        {"PinRef", Tag::PinRef},
-        {"Xform", Tag::Xform},
-        {"Location", Tag::Location},
-        {"StandardPrimitiveRef", Tag::PrimitiveRef},
-        {"UserPrimitiveRef", Tag::PrimitiveRef},
-        {"NonstandardAttribute", Tag::NonstandardAttribute},
-        {"Polygon", Tag::Polygon},
-        {"Cutout", Tag::Cutout},
-        {"PolyBegin", Tag::PolyBegin},
-        {"PolyStepSegment", Tag::PolyStep},
-        {"PolyStepCurve", Tag::PolyStepCurve},
-        {"Circle", Tag::Circle},
-        {"RectCenter", Tag::RectCenter},
-        {"Oval", Tag::Oval},
-        {"RectRound", Tag::RectRound},
-        {"RectCham", Tag::RectCham},
-        {"Contour", Tag::Contour},
+    struct Entry {
+        std::string_view name;
+        Tag tag;
     };
-    const auto found = tags.find(name);
-    return found == tags.end() ? Tag::Other : found->second;
+    // Grouped by first letter: one short scan instead of hashing every element name.
+    static constexpr Entry kByLetter[][8] = {
+        /* B */ {{"Bom", Tag::Bom}, {"BomItem", Tag::BomItem}},
+        /* C */
+        {{"Component", Tag::Component},
+         {"Circle", Tag::Circle},
+         {"CadHeader", Tag::CadHeader},
+         {"CadData", Tag::CadData},
+         {"Contour", Tag::Contour},
+         {"Cutout", Tag::Cutout}},
+        /* D */ {{"DictionaryStandard", Tag::Dictionary}, {"DictionaryUser", Tag::Dictionary}},
+        /* E */ {{"EntryStandard", Tag::Entry}, {"EntryUser", Tag::Entry}},
+        /* I */ {{"IPC-2581", Tag::Root}},
+        /* L */
+        {{"Location", Tag::Location},
+         {"LayerFeature", Tag::LayerFeature},
+         {"Layer", Tag::Layer},
+         {"LayerPad", Tag::LayerPad},
+         {"LayerHole", Tag::LayerHole}},
+        /* N */ {{"NonstandardAttribute", Tag::NonstandardAttribute}},
+        /* O */ {{"Outline", Tag::Outline}, {"Oval", Tag::Oval}},
+        /* P */
+        {{"Pad", Tag::Pad},
+         {"PinRef", Tag::PinRef},
+         {"PolyStepSegment", Tag::PolyStep},
+         {"PolyBegin", Tag::PolyBegin},
+         {"PolyStepCurve", Tag::PolyStepCurve},
+         {"Polygon", Tag::Polygon},
+         {"Pin", Tag::Pin},
+         {"Package", Tag::Package}},
+        /* P, continued */
+        {{"PadStackDef", Tag::PadStackDef},
+         {"PadstackHoleDef", Tag::PadstackHoleDef},
+         {"PadstackPadDef", Tag::PadstackPadDef},
+         {"PadStack", Tag::PadStack},
+         {"Profile", Tag::Profile}},
+        /* R */
+        {{"RefDes", Tag::RefDes},
+         {"RectCenter", Tag::RectCenter},
+         {"RectRound", Tag::RectRound},
+         {"RectCham", Tag::RectCham}},
+        /* S */
+        {{"Set", Tag::Set}, {"StandardPrimitiveRef", Tag::PrimitiveRef}, {"Step", Tag::Step}},
+        /* T */ {{"Textual", Tag::Textual}},
+        /* U */ {{"UserPrimitiveRef", Tag::PrimitiveRef}},
+        /* X */ {{"Xform", Tag::Xform}},
+    };
+    if (name.empty()) return Tag::Other;
+    int first = -1, count = 1;
+    switch (name[0]) {
+        case 'B':
+            first = 0;
+            break;
+        case 'C':
+            first = 1;
+            break;
+        case 'D':
+            first = 2;
+            break;
+        case 'E':
+            first = 3;
+            break;
+        case 'I':
+            first = 4;
+            break;
+        case 'L':
+            first = 5;
+            break;
+        case 'N':
+            first = 6;
+            break;
+        case 'O':
+            first = 7;
+            break;
+        case 'P':
+            first = 8;
+            count = 2;
+            break;
+        case 'R':
+            first = 10;
+            break;
+        case 'S':
+            first = 11;
+            break;
+        case 'T':
+            first = 12;
+            break;
+        case 'U':
+            first = 13;
+            break;
+        case 'X':
+            first = 14;
+            break;
+        default:
+            return Tag::Other;
+    }
+    for (int group = first; group < first + count; ++group)
+        for (const Entry& entry : kByLetter[group])
+            if (!entry.name.empty() && entry.name == name) return entry.tag;
+    return Tag::Other;
 }
 
 Ipc2581Collector::Tag Ipc2581Collector::Parent(size_t up) const {
@@ -125,7 +180,7 @@ bool Ipc2581Collector::ReadDecimal(const XmlAttributes& attributes, std::string_
 }
 
 uint32_t Ipc2581Collector::PrimitiveId(std::string_view id) const {
-    const auto found = model_.primitiveIds.find(std::string(id));
+    const auto found = model_.primitiveIds.find(id);
     return found == model_.primitiveIds.end() ? kNone : found->second;
 }
 
@@ -137,12 +192,12 @@ uint32_t Ipc2581Collector::LayerOrderIndex(std::string_view layer) {
 }
 
 bool Ipc2581Collector::IsCopper(std::string_view layer) const {
-    const auto found = model_.layers.find(std::string(layer));
+    const auto found = model_.layers.find(layer);
     return found != model_.layers.end() && found->second.copper;
 }
 
 bool Ipc2581Collector::IsOuterCopper(std::string_view layer) const {
-    const auto found = model_.layers.find(std::string(layer));
+    const auto found = model_.layers.find(layer);
     return found != model_.layers.end() && found->second.copper && found->second.outer;
 }
 
@@ -249,7 +304,7 @@ void Ipc2581Collector::StartElement(std::string_view name, const XmlAttributes& 
                 component.refDes = model_.strings.Intern(attributes.Get("refDes"));
                 component.package = model_.strings.Intern(attributes.Get("packageRef"));
                 component.line = reader_ ? reader_->CurrentLine() : 0;
-                const auto layer = model_.layers.find(std::string(attributes.Get("layerRef")));
+                const auto layer = model_.layers.find(attributes.Get("layerRef"));
                 component.bottom = layer != model_.layers.end() && layer->second.bottom;
                 model_.components.push_back(std::move(component));
             }
@@ -260,13 +315,13 @@ void Ipc2581Collector::StartElement(std::string_view name, const XmlAttributes& 
                                                                  attributes.Get("value"));
             break;
         case Tag::LayerFeature:
-            layerFeature_ = attributes.Get("layerRef");
+            layerFeatureIndex_ = LayerOrderIndex(attributes.Get("layerRef"));
             break;
         case Tag::Pad:
             if (parent != Tag::Set || Parent(2) != Tag::LayerFeature) break;
             pad_ = {};
             padOpen_ = true;
-            pad_.occurrence.layer = LayerOrderIndex(layerFeature_);
+            pad_.occurrence.layer = layerFeatureIndex_;
             if (attributes.Has("padstackDefRef")) {
                 pad_.occurrence.padStackDef =
                     model_.strings.Intern(attributes.Get("padstackDefRef"));
@@ -450,7 +505,7 @@ void Ipc2581Collector::EndPolygon() {
     if (!polygonOpen_) return;
     polygonOpen_ = false;
     if (polygon_.size() < 2) return;
-    const Tag parent = Parent(1);
+    const Tag parent = stack_.empty() ? Tag::Other : stack_.back();  // the Polygon is popped
     if (shapeOpen_) {
         if (entryPrimitive_.vertices.empty()) entryPrimitive_.vertices = std::move(polygon_);
     } else if (parent == Tag::Outline && package_ != kNone) {

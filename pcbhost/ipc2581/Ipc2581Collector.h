@@ -113,7 +113,7 @@ class Ipc2581Collector : public XmlEventHandler {
     bool padstackPadRegular_ = false;
 
     uint32_t package_ = kNone;
-    std::string layerFeature_;
+    uint32_t layerFeatureIndex_ = kNone;
     OpenPad pad_;
     bool padOpen_ = false;
     bool inlineHasHole_ = false;

@@ -95,6 +95,14 @@ struct BomItem {
     std::optional<std::string> description;
 };
 
+// Hash maps keyed by std::string that take string_view keys without a copy.
+struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+};
+template <typename Value>
+using TextMap = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
+
 // Strings that recur (refdes, pin numbers, padstack and package names) stored once.
 class StringPool {
   public:
@@ -103,21 +111,17 @@ class StringPool {
     const std::string& At(uint32_t id) const { return strings_[id]; }
 
   private:
-    struct Hash {
-        using is_transparent = void;
-        size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
-    };
     std::vector<std::string> strings_;
-    std::unordered_map<std::string, uint32_t, Hash, std::equal_to<>> ids_;
+    TextMap<uint32_t> ids_;
 };
 
 struct Model {
     StringPool strings;
     std::vector<Primitive> primitives;
-    std::unordered_map<std::string, uint32_t> primitiveIds;  // dictionary id -> primitives
-    std::vector<std::string> layerOrder;                     // layers in order of first pad
-    std::unordered_map<std::string, uint32_t> layerIndex;
-    std::unordered_map<std::string, Layer> layers;  // from <Layer> definitions
+    TextMap<uint32_t> primitiveIds;       // dictionary id -> primitives
+    std::vector<std::string> layerOrder;  // layers in order of first pad
+    TextMap<uint32_t> layerIndex;
+    TextMap<Layer> layers;  // from <Layer> definitions
     std::unordered_map<uint32_t, Package> packages;
     std::unordered_map<uint32_t, PadStackDef> padStackDefs;
     std::vector<InlinePadStack> inlinePadStacks;

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "Ipc2581Collector.h"
 #include "Ipc2581DesignBuilder.h"
@@ -21,24 +20,24 @@ using ipc2581::XmlEventReader;
 
 constexpr size_t kChunkBytes = size_t(1) << 20;
 
-// Feeds chunks from `next` (which returns false at the end) and builds the design.
-template <typename NextChunk>
-bool ReadStream(NextChunk next, const std::string& fileName, Design& out, ReadError& error) {
+// Builds the design from what `feed` gives the reader; `feed` returns false on a read error and
+// sets `last` at the end of the input.
+template <typename Feed>
+bool ReadStream(Feed feed, const std::string& fileName, Design& out, ReadError& error) {
     try {
         Model model;
         Ipc2581Collector collector(model);
         XmlEventReader reader(collector);
         collector.SetReader(&reader);
-        const char* data = nullptr;
-        size_t size = 0;
         bool last = false;
-        do {
-            if (!next(data, size, last, error)) return false;
-            if (!reader.Feed(data, size, last)) {
+        while (!last) {
+            bool parsed = true;
+            if (!feed(reader, parsed, last, error)) return false;
+            if (!parsed) {
                 error = {fileName, reader.ErrorLine(), reader.Error()};
                 return false;
             }
-        } while (!last);
+        }
         if (!collector.SawRoot()) {
             error = {fileName, 1, "not an IPC-2581 file (no root element)"};
             return false;
@@ -61,11 +60,11 @@ bool ParseIpc2581Board(std::string_view bytes, const std::string& fileName, Desi
                        ReadError& error) {
     size_t offset = 0;
     return ReadStream(
-        [&](const char*& data, size_t& size, bool& last, ReadError&) {
-            data = bytes.data() + offset;
-            size = std::min(kChunkBytes, bytes.size() - offset);
+        [&](XmlEventReader& reader, bool& parsed, bool& last, ReadError&) {
+            const size_t size = std::min(kChunkBytes, bytes.size() - offset);
+            last = offset + size == bytes.size();
+            parsed = reader.Feed(bytes.data() + offset, size, last);
             offset += size;
-            last = offset == bytes.size();
             return true;
         },
         fileName, out, error);
@@ -77,16 +76,20 @@ bool ReadIpc2581Board(const std::string& path, Design& out, ReadError& error) {
         error = ReadError{path, 0, std::strerror(errno)};
         return false;
     }
-    std::vector<char> buffer(kChunkBytes);
     return ReadStream(
-        [&](const char*& data, size_t& size, bool& last, ReadError& readError) {
-            size = std::fread(buffer.data(), 1, buffer.size(), file.get());
+        [&](XmlEventReader& reader, bool& parsed, bool& last, ReadError& readError) {
+            char* buffer = reader.Buffer(kChunkBytes);
+            if (!buffer) {
+                readError = ReadError{path, 0, "out of memory"};
+                return false;
+            }
+            const size_t size = std::fread(buffer, 1, kChunkBytes, file.get());
             if (std::ferror(file.get())) {
                 readError = ReadError{path, 0, "read error"};
                 return false;
             }
-            data = buffer.data();
-            last = size < buffer.size() && std::feof(file.get());
+            last = size < kChunkBytes;
+            parsed = reader.ParseBuffer(size, last);
             return true;
         },
         path, out, error);

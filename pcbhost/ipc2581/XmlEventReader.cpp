@@ -2,6 +2,7 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -84,6 +85,30 @@ bool XmlEventReader::Feed(const char* data, size_t size, bool last) {
     return true;
 }
 
+char* XmlEventReader::Buffer(size_t capacity) {
+    if (!parser_ || failed_ || capacity > size_t(INT_MAX)) return nullptr;
+    return static_cast<char*>(XML_GetBuffer(parser_, static_cast<int>(capacity)));
+}
+
+bool XmlEventReader::ParseBuffer(size_t size, bool last) {
+    if (failed_) return false;
+    if (XML_ParseBuffer(parser_, static_cast<int>(size), last) != XML_STATUS_OK) {
+        RecordParserError();
+        return false;
+    }
+    return true;
+}
+
+void XmlEventReader::RecordParserError() {
+    if (failed_) return;
+    failed_ = true;
+    const XML_Error code = XML_GetErrorCode(parser_);
+    error_ = code == XML_ERROR_UNDEFINED_ENTITY ? "entity references are not allowed"
+             : code == XML_ERROR_NO_MEMORY      ? "out of memory"
+                                           : std::string("malformed XML: ") + XML_ErrorString(code);
+    errorLine_ = std::max(1, CurrentLine());
+}
+
 void XmlEventReader::OnStart(void* self, const char* name, const char** attributes) {
     auto& reader = *static_cast<XmlEventReader*>(self);
     if (reader.failed_) return;
@@ -91,7 +116,9 @@ void XmlEventReader::OnStart(void* self, const char* name, const char** attribut
         reader.Fail("elements nested deeper than " + std::to_string(reader.limits_.maxDepth));
         return;
     }
-    if (std::strlen(name) > reader.limits_.maxNameBytes) {
+    // The whole start tag bounds its name and every attribute: only a long tag needs a closer look.
+    const auto tagBytes = static_cast<size_t>(std::max(0, XML_GetCurrentByteCount(reader.parser_)));
+    if (tagBytes > reader.limits_.maxNameBytes && std::strlen(name) > reader.limits_.maxNameBytes) {
         reader.Fail("element name longer than " + std::to_string(reader.limits_.maxNameBytes) +
                     " bytes");
         return;
@@ -100,15 +127,17 @@ void XmlEventReader::OnStart(void* self, const char* name, const char** attribut
     for (const char** p = attributes; *p; p += 2) {
         if (++count > reader.limits_.maxAttributes) {
             reader.Fail("more than " + std::to_string(reader.limits_.maxAttributes) +
-                        " attributes on <" + std::string(LocalName(name)) + ">");
+                        " attributes on one element");
             return;
         }
+        if (tagBytes <= reader.limits_.maxNameBytes) continue;
         if (std::strlen(p[0]) > reader.limits_.maxNameBytes) {
             reader.Fail("attribute name longer than " +
                         std::to_string(reader.limits_.maxNameBytes) + " bytes");
             return;
         }
-        if (std::strlen(p[1]) > reader.limits_.maxAttributeBytes) {
+        if (tagBytes > reader.limits_.maxAttributeBytes &&
+            std::strlen(p[1]) > reader.limits_.maxAttributeBytes) {
             reader.Fail("attribute " + std::string(LocalName(p[0])) + " longer than " +
                         std::to_string(reader.limits_.maxAttributeBytes) + " bytes");
             return;

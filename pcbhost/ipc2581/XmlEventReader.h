@@ -48,6 +48,9 @@ class XmlEventReader {
     // Feeds the next chunk; `last` marks the end of the document. False once the document is
     // refused, with Error() and ErrorLine() set.
     bool Feed(const char* data, size_t size, bool last);
+    // Reads in place: fill the buffer Buffer() returns (size at most `capacity`), then parse it.
+    char* Buffer(size_t capacity);
+    bool ParseBuffer(size_t size, bool last);
     // Stops reading from inside a handler callback; Feed then returns false with this reason.
     void Fail(std::string reason);
 
@@ -56,6 +59,7 @@ class XmlEventReader {
     int ErrorLine() const { return errorLine_; }
 
   private:
+    void RecordParserError();
     static void OnStart(void* self, const char* name, const char** attributes);
     static void OnEnd(void* self, const char* name);
     static void OnDoctype(void* self, const char*, const char*, const char*, int);
