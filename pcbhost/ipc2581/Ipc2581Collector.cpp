@@ -360,7 +360,12 @@ void Ipc2581Collector::StartElement(std::string_view name, const XmlAttributes& 
         case Tag::PinRef:
             if ((parent == Tag::Pad || parent == Tag::LayerPad) && padOpen_ && !pad_.hasPinRef) {
                 pad_.hasPinRef = true;
-                pad_.occurrence.component = model_.strings.Intern(attributes.Get("componentRef"));
+                const std::string_view componentRef = attributes.Get("componentRef");
+                if (lastComponentRefId_ == kNone || componentRef != lastComponentRef_) {
+                    lastComponentRef_ = componentRef;
+                    lastComponentRefId_ = model_.strings.Intern(componentRef);
+                }
+                pad_.occurrence.component = lastComponentRefId_;
                 pad_.occurrence.pin = model_.strings.Intern(attributes.Get("pin"));
             }
             break;
@@ -526,7 +531,7 @@ void Ipc2581Collector::EndPad() {
     }
 }
 
-void Ipc2581Collector::EndElement(std::string_view) {
+void Ipc2581Collector::EndElement() {
     if (failed_ || stack_.empty()) return;
     const Tag tag = stack_.back();
     switch (tag) {

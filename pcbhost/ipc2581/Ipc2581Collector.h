@@ -17,7 +17,7 @@ class Ipc2581Collector : public XmlEventHandler {
     void SetReader(XmlEventReader* reader) { reader_ = reader; }
 
     void StartElement(std::string_view name, const XmlAttributes& attributes) override;
-    void EndElement(std::string_view name) override;
+    void EndElement() override;
 
     bool SawRoot() const { return sawRoot_; }
 
@@ -119,6 +119,9 @@ class Ipc2581Collector : public XmlEventHandler {
     bool inlineHasHole_ = false;
     std::string layerPadLayer_;
     uint32_t bomItem_ = kNone;
+    // Pads of one component usually follow each other: its refdes is interned once.
+    std::string lastComponentRef_;
+    uint32_t lastComponentRefId_ = kNone;
 };
 
 }  // namespace pcbhost::ipc2581

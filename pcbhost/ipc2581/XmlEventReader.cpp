@@ -14,8 +14,13 @@ std::string_view LocalName(std::string_view name) {
 }
 
 const char* XmlAttributes::Find(std::string_view localName) const {
+    // Attribute names are rarely prefixed: try them as they stand first.
     for (const char** p = pairs_; *p; p += 2)
-        if (LocalName(p[0]) == localName) return p[1];
+        if (std::strncmp(p[0], localName.data(), localName.size()) == 0 &&
+            p[0][localName.size()] == '\0')
+            return p[1];
+    for (const char** p = pairs_; *p; p += 2)
+        if (std::strchr(p[0], ':') && LocalName(p[0]) == localName) return p[1];
     return nullptr;
 }
 
@@ -146,11 +151,11 @@ void XmlEventReader::OnStart(void* self, const char* name, const char** attribut
     reader.handler_.StartElement(LocalName(name), XmlAttributes(attributes));
 }
 
-void XmlEventReader::OnEnd(void* self, const char* name) {
+void XmlEventReader::OnEnd(void* self, const char*) {
     auto& reader = *static_cast<XmlEventReader*>(self);
     if (reader.failed_) return;
     --reader.depth_;
-    reader.handler_.EndElement(LocalName(name));
+    reader.handler_.EndElement();
 }
 
 void XmlEventReader::OnDoctype(void* self, const char*, const char*, const char*, int) {

@@ -35,7 +35,7 @@ class XmlEventHandler {
   public:
     virtual ~XmlEventHandler() = default;
     virtual void StartElement(std::string_view localName, const XmlAttributes& attributes) = 0;
-    virtual void EndElement(std::string_view localName) = 0;
+    virtual void EndElement() = 0;
 };
 
 class XmlEventReader {
