@@ -139,6 +139,16 @@ Ipc2581Collector::Tag Ipc2581Collector::TagOf(std::string_view name) {
     return Tag::Other;
 }
 
+template <typename Lookup>
+uint32_t Ipc2581Collector::Cached(LastLookup& last, std::string_view text, Lookup lookup) {
+    if (!last.valid || text != last.text) {
+        last.text = text;
+        last.id = lookup(text);
+        last.valid = true;
+    }
+    return last.id;
+}
+
 Ipc2581Collector::Tag Ipc2581Collector::Parent(size_t up) const {
     return stack_.size() > up ? stack_[stack_.size() - 1 - up] : Tag::Other;
 }
@@ -324,7 +334,8 @@ void Ipc2581Collector::StartElement(std::string_view name, const XmlAttributes& 
             pad_.occurrence.layer = layerFeatureIndex_;
             if (attributes.Has("padstackDefRef")) {
                 pad_.occurrence.padStackDef =
-                    model_.strings.Intern(attributes.Get("padstackDefRef"));
+                    Cached(lastPadStack_, attributes.Get("padstackDefRef"),
+                           [&](std::string_view text) { return model_.strings.Intern(text); });
             }
             break;
         case Tag::PadStack:
@@ -360,12 +371,9 @@ void Ipc2581Collector::StartElement(std::string_view name, const XmlAttributes& 
         case Tag::PinRef:
             if ((parent == Tag::Pad || parent == Tag::LayerPad) && padOpen_ && !pad_.hasPinRef) {
                 pad_.hasPinRef = true;
-                const std::string_view componentRef = attributes.Get("componentRef");
-                if (lastComponentRefId_ == kNone || componentRef != lastComponentRef_) {
-                    lastComponentRef_ = componentRef;
-                    lastComponentRefId_ = model_.strings.Intern(componentRef);
-                }
-                pad_.occurrence.component = lastComponentRefId_;
+                pad_.occurrence.component =
+                    Cached(lastComponentRef_, attributes.Get("componentRef"),
+                           [&](std::string_view text) { return model_.strings.Intern(text); });
                 pad_.occurrence.pin = model_.strings.Intern(attributes.Get("pin"));
             }
             break;
@@ -399,7 +407,8 @@ void Ipc2581Collector::StartElement(std::string_view name, const XmlAttributes& 
             break;
         }
         case Tag::PrimitiveRef: {
-            const uint32_t primitive = PrimitiveId(attributes.Get("id"));
+            const uint32_t primitive = Cached(lastPrimitive_, attributes.Get("id"),
+                                              [&](std::string_view id) { return PrimitiveId(id); });
             if ((parent == Tag::Pad || parent == Tag::LayerPad) && padOpen_) {
                 pad_.occurrence.primitive = primitive;
             } else if (parent == Tag::PadstackPadDef && padStackDef_ != kNone &&
@@ -545,6 +554,7 @@ void Ipc2581Collector::EndElement() {
                     model_.primitiveIds.emplace(entryId_,
                                                 static_cast<uint32_t>(model_.primitives.size()));
                     model_.primitives.push_back(std::move(entryPrimitive_));
+                    lastPrimitive_.valid = false;
                 }
             }
             entryPrimitive_ = {};

@@ -119,9 +119,15 @@ class Ipc2581Collector : public XmlEventHandler {
     bool inlineHasHole_ = false;
     std::string layerPadLayer_;
     uint32_t bomItem_ = kNone;
-    // Pads of one component usually follow each other: its refdes is interned once.
-    std::string lastComponentRef_;
-    uint32_t lastComponentRefId_ = kNone;
+    // Runs of pads share a component, a pad stack or a primitive: each is looked up once a run.
+    struct LastLookup {
+        std::string text;
+        uint32_t id = kNone;
+        bool valid = false;
+    };
+    template <typename Lookup>
+    static uint32_t Cached(LastLookup& last, std::string_view text, Lookup lookup);
+    LastLookup lastComponentRef_, lastPadStack_, lastPrimitive_;
 };
 
 }  // namespace pcbhost::ipc2581
