@@ -55,7 +55,7 @@ bool HasDisplay() {
 }
 
 int Usage() {
-    std::fputs("usage: pcbhost [--headless] DESIGN.json|DESIGN.kicad_pcb\n", stderr);
+    std::fputs("usage: pcbhost [--headless] DESIGN.json|DESIGN.kicad_pcb|DESIGN.xml\n", stderr);
     return 2;
 }
 
