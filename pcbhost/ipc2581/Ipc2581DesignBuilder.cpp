@@ -16,6 +16,11 @@ constexpr size_t kPadStyleNameCapacity = 100;
 constexpr size_t kAttributeNameCapacity = 64;
 constexpr size_t kAttributeValueCapacity = 1024;
 
+// A small file can make a huge design (one package of many pins placed many times): the design
+// is refused before it is built beyond these.
+constexpr size_t kMaxPads = 4'000'000;
+constexpr size_t kMaxAttributes = 4'000'000;
+
 // A pin without a pad of its own takes the style of a loose pad this close to it.
 constexpr double kLoosePadReachMm = 0.01;
 constexpr double kPi = 3.14159265358979323846;
@@ -399,7 +404,35 @@ bool Ipc2581DesignBuilder::AddComponent(const ComponentRecord& record, Design& d
     return true;
 }
 
+bool Ipc2581DesignBuilder::CheckSize(ReadError& error) const {
+    std::unordered_map<uint32_t, size_t> distinctPins;
+    for (const auto& [name, package] : model_.packages) {
+        std::unordered_set<uint32_t> numbers;
+        for (const PackagePin& pin : package.pins) numbers.insert(pin.number);
+        distinctPins.emplace(name, numbers.size());
+    }
+    // Pads of a component: one per package pin, plus one per occurrence at most.
+    size_t pads = model_.occurrences.size(), attributes = 0;
+    for (const ComponentRecord& record : model_.components) {
+        const auto pins = distinctPins.find(record.package);
+        pads += pins == distinctPins.end() ? 0 : pins->second;
+        attributes += record.attributes.size();
+        const auto bom = model_.bomItemOfRefDes.find(record.refDes);
+        if (bom != model_.bomItemOfRefDes.end())
+            attributes += model_.bomItems[bom->second].characteristics.size() + 1;
+        if (pads > kMaxPads || attributes > kMaxAttributes) {
+            error = {fileName_, record.line,
+                     pads > kMaxPads
+                         ? "more than " + std::to_string(kMaxPads) + " pads"
+                         : "more than " + std::to_string(kMaxAttributes) + " attributes"};
+            return false;
+        }
+    }
+    return true;
+}
+
 bool Ipc2581DesignBuilder::Build(Design& out, ReadError& error) {
+    if (!CheckSize(error)) return false;
     for (const std::string& name : model_.layerOrder) {
         const auto found = model_.layers.find(name);
         layerByOrder_.push_back(found == model_.layers.end() ? Layer{} : found->second);

@@ -25,6 +25,7 @@ class Ipc2581DesignBuilder {
         const Primitive* primitive = nullptr;
     };
 
+    bool CheckSize(ReadError& error) const;
     void IndexOccurrences();
     void IndexLoosePads();
     bool AddComponent(const ComponentRecord& record, Design& design, ReadError& error);

@@ -70,6 +70,18 @@ TEST(Ipc2581BadInput, SizesAndDepthAreBounded) {
     EXPECT_NE(longName.reason.find("name longer"), std::string::npos) << longName.reason;
 }
 
+TEST(Ipc2581BadInput, SmallFileMakingAHugeDesignIsRefused) {
+    // 50,000 pins placed 100 times: five million pads from about a megabyte.
+    std::string text = kHead + "<Ecad><CadData><Step name=\"s\">\n<Package name=\"BIG\">";
+    for (int i = 0; i < 50000; ++i) text += "<Pin number=\"" + std::to_string(i) + "\"/>";
+    text += "</Package>\n";
+    for (int i = 0; i < 100; ++i)
+        text += "<Component refDes=\"U" + std::to_string(i) + "\" packageRef=\"BIG\"/>\n";
+    const auto error = Refused(text + kTail);
+    EXPECT_NE(error.reason.find("more than 4000000 pads"), std::string::npos) << error.reason;
+    EXPECT_EQ(error.line, 85);  // U80, the component that crosses the limit
+}
+
 TEST(Ipc2581BadInput, OtherDocumentsAndBrokenXmlAreRefused) {
     const auto other = Refused("<?xml version=\"1.0\"?>\n<html><body/></html>\n");
     EXPECT_EQ(other.line, 2);
