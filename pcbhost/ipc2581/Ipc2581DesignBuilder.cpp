@@ -23,6 +23,8 @@ constexpr size_t kMaxAttributes = 4'000'000;
 
 // A pin without a pad of its own takes the style of a loose pad this close to it.
 constexpr double kLoosePadReachMm = 0.01;
+// Only the first loose pads of each 0.01 mm cell are looked at: more there is no real board.
+constexpr size_t kLoosePadsPerCell = 64;
 constexpr double kPi = 3.14159265358979323846;
 
 bool HasControlCharacter(std::string_view text) {
@@ -139,7 +141,8 @@ void Ipc2581DesignBuilder::IndexOccurrences() {
 void Ipc2581DesignBuilder::IndexLoosePads() {
     for (uint32_t i = 0; i < model_.loosePads.size(); ++i) {
         const LoosePad& pad = model_.loosePads[i];
-        loosePadCells_[CellKey(CellOf(pad.x), CellOf(pad.y))].push_back(i);
+        auto& cell = loosePadCells_[CellKey(CellOf(pad.x), CellOf(pad.y))];
+        if (cell.size() < kLoosePadsPerCell) cell.push_back(i);
     }
 }
 
@@ -171,8 +174,8 @@ int Ipc2581DesignBuilder::StyleIndex(const std::string& name, int32_t holeUnits,
 }
 
 Ipc2581DesignBuilder::Style Ipc2581DesignBuilder::StyleOf(const PadOccurrence& o,
-                                                          const uint32_t* pinBegin,
-                                                          const uint32_t* pinEnd, Design& design) {
+                                                          const Primitive* pinCopperShape,
+                                                          Design& design) {
     Style style;
     if (o.padStackDef != kNone) {
         const auto def = model_.padStackDefs.find(o.padStackDef);
@@ -187,11 +190,7 @@ Ipc2581DesignBuilder::Style Ipc2581DesignBuilder::StyleOf(const PadOccurrence& o
     if (o.inlinePadStack != kNone) {
         const InlinePadStack& stack = model_.inlinePadStacks[o.inlinePadStack];
         const Primitive* shape = PrimitiveAt(stack.outerPrimitive);
-        for (const uint32_t* it = pinBegin; !shape && it != pinEnd; ++it) {
-            const PadOccurrence& other = model_.occurrences[*it];
-            if (!other.HasPadStack() && LayerAt(other.layer).copper)
-                shape = PrimitiveAt(other.primitive);
-        }
+        if (!shape) shape = pinCopperShape;
         int32_t hole = 0;
         if (stack.holeType != InlinePadStack::HoleType::None)
             hole = static_cast<int32_t>(stack.hole.ToScaledMm(stack.holeUnit, 2540));
@@ -208,39 +207,46 @@ Ipc2581DesignBuilder::Style Ipc2581DesignBuilder::StyleOf(const PadOccurrence& o
     return style;
 }
 
-void Ipc2581DesignBuilder::AddPinPads(const ComponentRecord& record, uint32_t pin,
-                                      const uint32_t* begin, const uint32_t* end,
+void Ipc2581DesignBuilder::AddPinPads(uint32_t pin, const uint32_t* begin, const uint32_t* end,
                                       Component& component, Design& design) {
-    // Occurrences per layer, in file order.
-    std::vector<std::pair<uint32_t, std::vector<const PadOccurrence*>>> layers;
-    for (const uint32_t* it = begin; it != end; ++it) {
-        const PadOccurrence& o = model_.occurrences[*it];
-        auto found = std::find_if(layers.begin(), layers.end(),
-                                  [&](const auto& l) { return l.first == o.layer; });
-        if (found == layers.end()) {
-            layers.emplace_back(o.layer, std::vector<const PadOccurrence*>{});
-            found = layers.end() - 1;
-        }
-        found->second.push_back(&o);
+    // Occurrences grouped by layer (layers in order of first appearance), each in file order.
+    std::vector<const PadOccurrence*> byLayer;
+    byLayer.reserve(static_cast<size_t>(end - begin));
+    for (const uint32_t* it = begin; it != end; ++it) byLayer.push_back(&model_.occurrences[*it]);
+    std::stable_sort(byLayer.begin(), byLayer.end(),
+                     [](const auto* a, const auto* b) { return a->layer < b->layer; });
+    struct Run {
+        size_t first = 0, count = 0;
+        bool allWithPadStack = true;
+    };
+    std::vector<Run> layers;
+    for (size_t i = 0; i < byLayer.size(); ++i) {
+        if (i == 0 || byLayer[i]->layer != byLayer[i - 1]->layer) layers.push_back({i, 0, true});
+        ++layers.back().count;
+        layers.back().allWithPadStack = layers.back().allWithPadStack && byLayer[i]->HasPadStack();
     }
-    std::sort(layers.begin(), layers.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
     size_t n = 0;
-    for (const auto& l : layers) n = std::max(n, l.second.size());
-    const std::vector<const PadOccurrence*>* chosen = nullptr;
-    for (const auto& l : layers) {
-        if (l.second.size() != n) continue;
-        const bool allWithPadStack = std::all_of(l.second.begin(), l.second.end(),
-                                                 [](const auto* o) { return o->HasPadStack(); });
-        if (allWithPadStack) {
-            chosen = &l.second;
+    for (const Run& l : layers) n = std::max(n, l.count);
+    const Run* chosen = nullptr;
+    for (const Run& l : layers) {
+        if (l.count != n) continue;
+        if (l.allWithPadStack) {
+            chosen = &l;
             break;
         }
-        if (!chosen) chosen = &l.second;
+        if (!chosen) chosen = &l;
     }
-    (void)record;
-    for (const PadOccurrence* o : *chosen) {
-        const Style style = StyleOf(*o, begin, end, design);
+    // The shape an inline pad stack without an outer pad takes: the pin's first copper pad
+    // without a pad stack.
+    const Primitive* pinCopperShape = nullptr;
+    for (const uint32_t* it = begin; !pinCopperShape && it != end; ++it) {
+        const PadOccurrence& other = model_.occurrences[*it];
+        if (!other.HasPadStack() && LayerAt(other.layer).copper)
+            pinCopperShape = PrimitiveAt(other.primitive);
+    }
+    for (size_t k = 0; k < chosen->count; ++k) {
+        const PadOccurrence* o = byLayer[chosen->first + k];
+        const Style style = StyleOf(*o, pinCopperShape, design);
         const Layer& layer = LayerAt(o->layer);
         Pad pad;
         pad.padStyle = style.index;
@@ -255,17 +261,8 @@ void Ipc2581DesignBuilder::AddPinPads(const ComponentRecord& record, uint32_t pi
 }
 
 void Ipc2581DesignBuilder::AddPadWithoutOccurrence(const ComponentRecord& record, uint32_t pin,
-                                                   const Package* package, Component& component,
+                                                   Point local, Component& component,
                                                    Design& design) {
-    Point local;
-    if (package) {
-        for (const PackagePin& p : package->pins) {
-            if (p.number == pin) {
-                local = p.location;
-                break;
-            }
-        }
-    }
     const Point at = PlacePinLocation(record, local);
     // The first loose pad (file order) within reach.
     uint32_t best = kNone;
@@ -356,20 +353,21 @@ bool Ipc2581DesignBuilder::AddComponent(const ComponentRecord& record, Design& d
         end = all + range->second.second;
     }
 
-    // Pins of the package in order of first appearance; without a package, those of its pads.
-    std::vector<uint32_t> pins;
+    // Pins of the package in order of first appearance, with their location in the package;
+    // without a package, those of its pads.
+    std::vector<PackagePin> pins;
     std::unordered_set<uint32_t> seen;
     if (package) {
         for (const PackagePin& p : package->pins)
-            if (seen.insert(p.number).second) pins.push_back(p.number);
+            if (seen.insert(p.number).second) pins.push_back(p);
     } else {
         std::vector<uint32_t> inFileOrder(begin, end);
         std::sort(inFileOrder.begin(), inFileOrder.end());
         for (const uint32_t i : inFileOrder)
             if (seen.insert(model_.occurrences[i].pin).second)
-                pins.push_back(model_.occurrences[i].pin);
+                pins.push_back({model_.occurrences[i].pin, {}});
     }
-    for (const uint32_t pin : pins) {
+    for (const auto& [pin, local] : pins) {
         problem = NameProblem(model_.strings.At(pin), kPadNumberCapacity, "pin number");
         if (!problem.empty()) {
             error = {fileName_, record.line, problem};
@@ -381,9 +379,9 @@ bool Ipc2581DesignBuilder::AddComponent(const ComponentRecord& record, Design& d
         const uint32_t* pinEnd = std::partition_point(
             pinBegin, end, [&](uint32_t i) { return occurrences[i].pin == pin; });
         if (pinBegin == pinEnd)
-            AddPadWithoutOccurrence(record, pin, package, component, design);
+            AddPadWithoutOccurrence(record, pin, local, component, design);
         else
-            AddPinPads(record, pin, pinBegin, pinEnd, component, design);
+            AddPinPads(pin, pinBegin, pinEnd, component, design);
         if (!failure_.empty()) {
             error = {fileName_, record.line, failure_};
             return false;

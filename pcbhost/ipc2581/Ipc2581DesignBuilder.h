@@ -29,12 +29,11 @@ class Ipc2581DesignBuilder {
     void IndexOccurrences();
     void IndexLoosePads();
     bool AddComponent(const ComponentRecord& record, Design& design, ReadError& error);
-    void AddPinPads(const ComponentRecord& record, uint32_t pin, const uint32_t* begin,
-                    const uint32_t* end, Component& component, Design& design);
-    void AddPadWithoutOccurrence(const ComponentRecord& record, uint32_t pin,
-                                 const Package* package, Component& component, Design& design);
-    Style StyleOf(const PadOccurrence& occurrence, const uint32_t* pinBegin, const uint32_t* pinEnd,
-                  Design& design);
+    void AddPinPads(uint32_t pin, const uint32_t* begin, const uint32_t* end, Component& component,
+                    Design& design);
+    void AddPadWithoutOccurrence(const ComponentRecord& record, uint32_t pin, Point local,
+                                 Component& component, Design& design);
+    Style StyleOf(const PadOccurrence& occurrence, const Primitive* pinCopperShape, Design& design);
     int StyleIndex(const std::string& name, int32_t holeUnits, const Primitive* primitive,
                    bool plated, Design& design);
     bool AddAttributes(const ComponentRecord& record, Component& component, ReadError& error);
