@@ -367,7 +367,8 @@ bool Ipc2581DesignBuilder::AddComponent(const ComponentRecord& record, Design& d
             if (seen.insert(model_.occurrences[i].pin).second)
                 pins.push_back({model_.occurrences[i].pin, {}});
     }
-    for (const auto& [pin, local] : pins) {
+    for (const PackagePin& packagePin : pins) {
+        const uint32_t pin = packagePin.number;
         problem = NameProblem(model_.strings.At(pin), kPadNumberCapacity, "pin number");
         if (!problem.empty()) {
             error = {fileName_, record.line, problem};
@@ -379,7 +380,7 @@ bool Ipc2581DesignBuilder::AddComponent(const ComponentRecord& record, Design& d
         const uint32_t* pinEnd = std::partition_point(
             pinBegin, end, [&](uint32_t i) { return occurrences[i].pin == pin; });
         if (pinBegin == pinEnd)
-            AddPadWithoutOccurrence(record, pin, local, component, design);
+            AddPadWithoutOccurrence(record, pin, packagePin.location, component, design);
         else
             AddPinPads(pin, pinBegin, pinEnd, component, design);
         if (!failure_.empty()) {
