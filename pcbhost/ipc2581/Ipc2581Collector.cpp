@@ -317,10 +317,11 @@ void Ipc2581Collector::StartElement(std::string_view name, const XmlAttributes& 
                 const auto layer = model_.layers.find(attributes.Get("layerRef"));
                 component.bottom = layer != model_.layers.end() && layer->second.bottom;
                 model_.components.push_back(std::move(component));
+                componentDepth_ = stack_.size();
             }
             break;
         case Tag::NonstandardAttribute:
-            if (parent == Tag::Component && !model_.components.empty())
+            if (InComponent())
                 model_.components.back().attributes.emplace_back(attributes.Get("name"),
                                                                  attributes.Get("value"));
             break;
@@ -328,9 +329,9 @@ void Ipc2581Collector::StartElement(std::string_view name, const XmlAttributes& 
             layerFeatureIndex_ = LayerOrderIndex(attributes.Get("layerRef"));
             break;
         case Tag::Pad:
-            if (parent != Tag::Set || Parent(2) != Tag::LayerFeature) break;
+            if (parent != Tag::Set || Parent(2) != Tag::LayerFeature || padDepth_ != 0) break;
             pad_ = {};
-            padOpen_ = true;
+            padDepth_ = stack_.size();
             pad_.occurrence.layer = layerFeatureIndex_;
             if (attributes.Has("padstackDefRef")) {
                 pad_.occurrence.padStackDef =
@@ -341,10 +342,11 @@ void Ipc2581Collector::StartElement(std::string_view name, const XmlAttributes& 
         case Tag::PadStack:
             if (parent != Tag::Step) break;
             model_.inlinePadStacks.emplace_back();
+            inlineDepth_ = stack_.size();
             inlineHasHole_ = false;
             break;
         case Tag::LayerHole:
-            if (parent == Tag::PadStack && !inlineHasHole_) {
+            if (InInlinePadStack() && !inlineHasHole_) {
                 auto& stack = model_.inlinePadStacks.back();
                 if (!ReadDecimal(attributes, "diameter", stack.hole)) break;
                 if (stack.hole.IsNegative() ||
@@ -360,16 +362,16 @@ void Ipc2581Collector::StartElement(std::string_view name, const XmlAttributes& 
             }
             break;
         case Tag::LayerPad:
-            if (parent != Tag::PadStack || model_.inlinePadStacks.empty()) break;
+            if (!InInlinePadStack() || padDepth_ != 0) break;
             pad_ = {};
-            padOpen_ = true;
+            padDepth_ = stack_.size();
             layerPadLayer_ = attributes.Get("layerRef");
             pad_.occurrence.layer = LayerOrderIndex(layerPadLayer_);
             pad_.occurrence.inlinePadStack =
                 static_cast<uint32_t>(model_.inlinePadStacks.size() - 1);
             break;
         case Tag::PinRef:
-            if ((parent == Tag::Pad || parent == Tag::LayerPad) && padOpen_ && !pad_.hasPinRef) {
+            if (InPad() && !pad_.hasPinRef) {
                 pad_.hasPinRef = true;
                 pad_.occurrence.component =
                     Cached(lastComponentRef_, attributes.Get("componentRef"),
@@ -381,10 +383,10 @@ void Ipc2581Collector::StartElement(std::string_view name, const XmlAttributes& 
             double rotation = 0;
             if (!ReadDouble(attributes, "rotation", rotation)) break;
             const bool mirror = IsTrue(attributes.Get("mirror"));
-            if (parent == Tag::Component && !model_.components.empty()) {
+            if (InComponent()) {
                 model_.components.back().rotation = rotation;
                 model_.components.back().mirror = mirror;
-            } else if ((parent == Tag::Pad || parent == Tag::LayerPad) && padOpen_) {
+            } else if (InPad()) {
                 pad_.occurrence.rotation = static_cast<float>(rotation);
             } else if (shapeOpen_) {
                 entryPrimitive_.rotation = rotation;
@@ -395,9 +397,9 @@ void Ipc2581Collector::StartElement(std::string_view name, const XmlAttributes& 
             double x = 0, y = 0;
             if (!ReadDouble(attributes, "x", x) || !ReadDouble(attributes, "y", y)) break;
             const double mm = stepUnit_.mmPerUnit;
-            if (parent == Tag::Component && !model_.components.empty()) {
+            if (InComponent()) {
                 model_.components.back().location = {x * mm, y * mm};
-            } else if ((parent == Tag::Pad || parent == Tag::LayerPad) && padOpen_) {
+            } else if (InPad()) {
                 pad_.occurrence.x = static_cast<float>(x * mm);
                 pad_.occurrence.y = static_cast<float>(y * mm);
             } else if (parent == Tag::Pin && Parent(2) == Tag::Package && package_ != kNone) {
@@ -409,7 +411,7 @@ void Ipc2581Collector::StartElement(std::string_view name, const XmlAttributes& 
         case Tag::PrimitiveRef: {
             const uint32_t primitive = Cached(lastPrimitive_, attributes.Get("id"),
                                               [&](std::string_view id) { return PrimitiveId(id); });
-            if ((parent == Tag::Pad || parent == Tag::LayerPad) && padOpen_) {
+            if (InPad()) {
                 pad_.occurrence.primitive = primitive;
             } else if (parent == Tag::PadstackPadDef && padStackDef_ != kNone &&
                        padstackPadRegular_ && IsCopper(padstackPadLayer_)) {
@@ -531,7 +533,7 @@ void Ipc2581Collector::EndPolygon() {
 }
 
 void Ipc2581Collector::EndPad() {
-    padOpen_ = false;
+    padDepth_ = 0;
     if (pad_.hasPinRef) {
         model_.occurrences.push_back(pad_.occurrence);
     } else if (pad_.occurrence.padStackDef != kNone) {
@@ -571,14 +573,21 @@ void Ipc2581Collector::EndElement() {
         case Tag::PadStackDef:
             padStackDef_ = kNone;
             break;
+        case Tag::Component:
+            if (componentDepth_ == stack_.size()) componentDepth_ = 0;
+            break;
+        case Tag::PadStack:
+            if (inlineDepth_ == stack_.size()) inlineDepth_ = 0;
+            break;
         case Tag::Package:
             package_ = kNone;
             break;
         case Tag::Pad:
-            if (padOpen_ && Parent(1) == Tag::Set) EndPad();
+            if (padDepth_ == stack_.size()) EndPad();
             break;
         case Tag::LayerPad:
-            if (padOpen_) {
+            if (padDepth_ == stack_.size() &&
+                pad_.occurrence.inlinePadStack < model_.inlinePadStacks.size()) {
                 const uint32_t primitive = pad_.occurrence.primitive;
                 auto& stack = model_.inlinePadStacks[pad_.occurrence.inlinePadStack];
                 if (stack.outerPrimitive == kNone && primitive != kNone &&

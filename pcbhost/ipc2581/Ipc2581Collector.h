@@ -115,7 +115,16 @@ class Ipc2581Collector : public XmlEventHandler {
     uint32_t package_ = kNone;
     uint32_t layerFeatureIndex_ = kNone;
     OpenPad pad_;
-    bool padOpen_ = false;
+    // Stack depths of the open pad, inline pad stack and component (0: none open); their
+    // children count only as direct children.
+    size_t padDepth_ = 0;
+    size_t inlineDepth_ = 0;
+    size_t componentDepth_ = 0;
+    bool InPad() const { return padDepth_ != 0 && stack_.size() == padDepth_ + 1; }
+    bool InInlinePadStack() const { return inlineDepth_ != 0 && stack_.size() == inlineDepth_ + 1; }
+    bool InComponent() const {
+        return componentDepth_ != 0 && stack_.size() == componentDepth_ + 1;
+    }
     bool inlineHasHole_ = false;
     std::string layerPadLayer_;
     uint32_t bomItem_ = kNone;

@@ -82,6 +82,26 @@ TEST(Ipc2581BadInput, SmallFileMakingAHugeDesignIsRefused) {
     EXPECT_EQ(error.line, 85);  // U80, the component that crosses the limit
 }
 
+TEST(Ipc2581BadInput, MisplacedElementsAreIgnored) {
+    // Pads, pad stacks and placements only count where they belong.
+    Design design;
+    ReadError error;
+    ASSERT_TRUE(pcbhost::ParseIpc2581Board(
+        kHead + kStep +
+            "<LayerFeature layerRef=\"TOP\"><Set><Pad><LayerPad layerRef=\"TOP\"><PinRef "
+            "componentRef=\"U1\" pin=\"1\"/></LayerPad></Pad></Set></LayerFeature>"
+            "<Pad><PinRef componentRef=\"U1\" pin=\"1\"/></Pad><LayerHole diameter=\"1\"/>"
+            "<Component refDes=\"U1\" packageRef=\"P\"><Set><Location x=\"5\"/></Set></Component>"
+            "<Other><Component refDes=\"U2\" packageRef=\"P\"/></Other>" +
+            kTail,
+        "odd.xml", design, error))
+        << error.ToString();
+    ASSERT_EQ(design.components.size(), 1u);
+    EXPECT_EQ(design.components[0].position.x, 0);
+    ASSERT_EQ(design.components[0].pads.size(), 1u);
+    EXPECT_EQ(design.components[0].pads[0].padStyle, -1);
+}
+
 TEST(Ipc2581BadInput, OtherDocumentsAndBrokenXmlAreRefused) {
     const auto other = Refused("<?xml version=\"1.0\"?>\n<html><body/></html>\n");
     EXPECT_EQ(other.line, 2);
