@@ -244,8 +244,9 @@ void Ipc2581Collector::StartElement(std::string_view name, const XmlAttributes& 
                     attributes.Get("textualCharacteristicValue"));
             break;
         case Tag::Dictionary:
-            dictionaryUnit_ = stepUnit_;
-            if (attributes.Has("units") &&
+            dictionaryUnit_ = LengthUnit::Millimetre();
+            dictionaryUnitGiven_ = attributes.Has("units");
+            if (dictionaryUnitGiven_ &&
                 !LengthUnit::FromName(attributes.Get("units"), dictionaryUnit_))
                 Fail("unknown units \"" + std::string(attributes.Get("units").substr(0, 40)) +
                      "\"");
@@ -454,6 +455,7 @@ void Ipc2581Collector::StartShape(Tag tag, const XmlAttributes& attributes) {
     shapeOpen_ = true;
     entryPrimitive_ = {};
     entryPrimitive_.unit = dictionaryUnit_;
+    entryPrimitive_.unitFromHeader = !dictionaryUnitGiven_;
     Primitive& p = entryPrimitive_;
     bool ok = true;
     switch (tag) {
@@ -539,6 +541,14 @@ void Ipc2581Collector::EndPad() {
     } else if (pad_.occurrence.padStackDef != kNone) {
         model_.loosePads.push_back({pad_.occurrence.x, pad_.occurrence.y,
                                     pad_.occurrence.padStackDef, pad_.occurrence.primitive});
+    }
+}
+
+void Ipc2581Collector::Finish() {
+    for (Primitive& p : model_.primitives) {
+        if (!p.unitFromHeader) continue;
+        p.unit = stepUnit_;
+        for (Point& v : p.vertices) v = {v.x * stepUnit_.mmPerUnit, v.y * stepUnit_.mmPerUnit};
     }
 }
 

@@ -20,6 +20,9 @@ class Ipc2581Collector : public XmlEventHandler {
     void EndElement() override;
 
     bool SawRoot() const { return sawRoot_; }
+    // Once the document has been read: primitives of dictionaries without units take the
+    // CadHeader's, which comes after them.
+    void Finish();
 
   private:
     enum class Tag : uint8_t {
@@ -98,6 +101,7 @@ class Ipc2581Collector : public XmlEventHandler {
 
     LengthUnit stepUnit_ = LengthUnit::Millimetre();
     LengthUnit dictionaryUnit_ = LengthUnit::Millimetre();
+    bool dictionaryUnitGiven_ = false;
     std::string entryId_;
     bool entryHasShape_ = false;
     Primitive entryPrimitive_;

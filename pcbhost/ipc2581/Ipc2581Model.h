@@ -24,6 +24,7 @@ struct Primitive {
     Kind kind = Kind::Circle;
     DecimalText width, height, corner;  // Circle: width is the diameter; corner: radius, chamfer
     LengthUnit unit;
+    bool unitFromHeader = false;  // its dictionary gave no units: the CadHeader's apply
     double rotation = 0;          // degrees, from the primitive's own Xform
     std::vector<Point> vertices;  // Custom: outline in mm, y up
 };

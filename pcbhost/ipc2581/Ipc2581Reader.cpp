@@ -42,6 +42,7 @@ bool ReadStream(Feed feed, const std::string& fileName, Design& out, ReadError& 
             error = {fileName, 1, "not an IPC-2581 file (no root element)"};
             return false;
         }
+        collector.Finish();
         return Ipc2581DesignBuilder(model, fileName).Build(out, error);
     } catch (const std::bad_alloc&) {
         error = {fileName, 0, "out of memory"};

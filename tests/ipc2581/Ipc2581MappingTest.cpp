@@ -178,15 +178,18 @@ TEST(Ipc2581Mapping, AttributesInOrderFirstValueKeptBomJoinedOnRefDes) {
 
 TEST(Ipc2581Mapping, UnitsAndPlacementOfTheBoardView) {
     const std::string dictionary =
-        R"(<DictionaryStandard units="MICRON"><EntryStandard id="RECT"><RectCenter width="1500" height="500"/></EntryStandard></DictionaryStandard>)";
+        R"(<DictionaryStandard units="MICRON"><EntryStandard id="RECT"><RectCenter width="1500" height="500"/></EntryStandard></DictionaryStandard>
+<DictionaryStandard><EntryStandard id="C"><Circle diameter="0.05"/></EntryStandard></DictionaryStandard>)";
     const std::string step =
         R"(<Profile><Polygon><PolyBegin x="0" y="0"/><PolyStepSegment x="1" y="0"/><PolyStepSegment x="1" y="1"/></Polygon></Profile>
 <PadStackDef name="P"/>
 <Package name="PKG"><Outline><Polygon><PolyBegin x="0.1" y="0"/><PolyStepSegment x="0.1" y="0.05"/></Polygon></Outline><Pin number="1"/></Package>
-<Component refDes="U1" packageRef="PKG" layerRef="TOP"><Xform rotation="90"/><Location x="1" y="2"/></Component>)" +
+<Component refDes="U1" packageRef="PKG" layerRef="TOP"><Xform rotation="90"/><Location x="1" y="2"/></Component>
+<Component refDes="U2" packageRef="PKG" layerRef="TOP"/>
+<PadStack><LayerPad layerRef="TOP"><StandardPrimitiveRef id="C"/><PinRef componentRef="U2" pin="1"/></LayerPad></PadStack>)" +
         Pad("TOP", "U1", "1", "P", 1, 2);
     const Design design = Parse(Document("INCH", dictionary, step));
-    ASSERT_EQ(design.components.size(), 1u);
+    ASSERT_EQ(design.components.size(), 2u);
     const auto& u1 = design.components[0];
     EXPECT_NEAR(u1.position.x, 25.4, 1e-9);
     EXPECT_NEAR(u1.position.y, -50.8, 1e-9);
@@ -200,6 +203,12 @@ TEST(Ipc2581Mapping, UnitsAndPlacementOfTheBoardView) {
     EXPECT_EQ(geometry.shape, pcbhost::PadShape::Rect);
     EXPECT_NEAR(geometry.sizeX, 1.5, 1e-9);  // microns, from the dictionary's own units
     EXPECT_NEAR(geometry.sizeY, 0.5, 1e-9);
+    // A dictionary without units of its own is in the CadHeader's, which comes after it.
+    ASSERT_EQ(design.components[1].pads.size(), 1u);
+    const int circle = design.components[1].pads[0].padStyle;
+    ASSERT_GE(circle, 0);
+    EXPECT_EQ(design.padStyles[circle].name, "SMD Circle 1.27");
+    EXPECT_NEAR(design.padStyles[circle].geometry.sizeX, 1.27, 1e-9);
     EXPECT_EQ(design.boardOutline.size(), 2u);
     EXPECT_NEAR(design.boardOutline[1].b.y, -25.4, 1e-9);
 }
