@@ -39,7 +39,7 @@ bool HasDisplay() {
 }
 
 int Usage() {
-    std::fputs("usage: pcbhost [--headless] [--kicad] DESIGN.json|DESIGN.kicad_pcb\n", stderr);
+    std::fputs("usage: pcbhost [--headless] [--kicad] DESIGN.json|DESIGN.kicad_pcb|DESIGN.xml\n", stderr);
     return 2;
 }
 
