@@ -39,7 +39,8 @@ bool HasDisplay() {
 }
 
 int Usage() {
-    std::fputs("usage: pcbhost [--headless] [--kicad] DESIGN.json|DESIGN.kicad_pcb|DESIGN.xml\n", stderr);
+    std::fputs("usage: pcbhost [--headless] [--kicad] DESIGN.json|DESIGN.kicad_pcb|DESIGN.xml\n",
+               stderr);
     return 2;
 }
 

@@ -3,11 +3,13 @@
 #include <charconv>
 #include <cmath>
 
+#include "Dbx32.h"
+
 namespace pcbhost::ipc2581 {
 namespace {
 
 // Largest hole kept, in design units (a metre); larger ones are refused as nonsense.
-constexpr int64_t kMaxHoleUnits = 1000 * 2540;
+constexpr int64_t kMaxHoleUnits = 1000 * DBX_DESIGN_UNITS_PER_MM;
 constexpr double kMaxCoordinateMm = 1e7;
 
 constexpr double kPi = 3.14159265358979323846;
@@ -285,7 +287,7 @@ void Ipc2581Collector::StartElement(std::string_view name, const XmlAttributes& 
                 DecimalText diameter;
                 if (!ReadDecimal(attributes, "diameter", diameter)) break;
                 padStackDefHasHole_ = true;
-                const int64_t units = diameter.ToScaledMm(stepUnit_, 2540);
+                const int64_t units = diameter.ToScaledMm(stepUnit_, DBX_DESIGN_UNITS_PER_MM);
                 if (units < 0 || units > kMaxHoleUnits) {
                     Fail("hole diameter out of range");
                     break;
@@ -351,7 +353,7 @@ void Ipc2581Collector::StartElement(std::string_view name, const XmlAttributes& 
                 auto& stack = model_.inlinePadStacks.back();
                 if (!ReadDecimal(attributes, "diameter", stack.hole)) break;
                 if (stack.hole.IsNegative() ||
-                    stack.hole.ToScaledMm(stepUnit_, 2540) > kMaxHoleUnits) {
+                    stack.hole.ToScaledMm(stepUnit_, DBX_DESIGN_UNITS_PER_MM) > kMaxHoleUnits) {
                     Fail("hole diameter out of range");
                     break;
                 }

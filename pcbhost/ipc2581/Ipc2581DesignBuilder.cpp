@@ -4,17 +4,18 @@
 #include <cmath>
 #include <unordered_set>
 
+#include "Dbx32.h"
 #include "GeneratedStyleName.h"
 
 namespace pcbhost::ipc2581 {
 namespace {
 
 // The library's record capacities, terminator included.
-constexpr size_t kRefDesCapacity = 64;
-constexpr size_t kPadNumberCapacity = 32;
-constexpr size_t kPadStyleNameCapacity = 100;
-constexpr size_t kAttributeNameCapacity = 64;
-constexpr size_t kAttributeValueCapacity = 1024;
+constexpr size_t kRefDesCapacity = DBX_REFDES_SIZE;
+constexpr size_t kPadNumberCapacity = DBX_PAD_NUMBER_SIZE;
+constexpr size_t kPadStyleNameCapacity = DBX_PAD_STYLE_NAME_SIZE;
+constexpr size_t kAttributeNameCapacity = DBX_ATTRIBUTE_NAME_SIZE;
+constexpr size_t kAttributeValueCapacity = DBX_ATTRIBUTE_VALUE_SIZE;
 
 // A small file can make a huge design (one package of many pins placed many times): the design
 // is refused before it is built beyond these.
@@ -193,7 +194,8 @@ Ipc2581DesignBuilder::Style Ipc2581DesignBuilder::StyleOf(const PadOccurrence& o
         if (!shape) shape = pinCopperShape;
         int32_t hole = 0;
         if (stack.holeType != InlinePadStack::HoleType::None)
-            hole = static_cast<int32_t>(stack.hole.ToScaledMm(stack.holeUnit, 2540));
+            hole = static_cast<int32_t>(
+                stack.hole.ToScaledMm(stack.holeUnit, DBX_DESIGN_UNITS_PER_MM));
         style.primitive = shape;
         style.index = StyleIndex(GeneratedStyleName(stack, shape), hole, shape,
                                  stack.holeType != InlinePadStack::HoleType::NonPlated, design);
