@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: opens the four finders and the About box.
 #pragma once
 

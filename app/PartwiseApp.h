@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object: starts the launcher and ends the process when it closes.
 #pragma once
 

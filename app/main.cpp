@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's entry: register the resources and hand over to the framework.
 #include "CommandLineHelp.h"
 #include "InfoOptions.h"

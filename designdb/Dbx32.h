@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: LGPL-3.0-or-later */
 /*
  * The design-database exchange interface: the records that the design tool's
  * library fills and the eleven calls that walk the open design and highlight a

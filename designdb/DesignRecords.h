@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Typed, bounded access to the record fields that the finders read.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lists the attribute names on the design's components, and the components carrying one.
 #pragma once
 

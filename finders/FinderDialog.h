@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the four finder dialogs share: the design context, the two lists, the colour
 // choice, opening and closing, Highlight, and the pieces Get and Where Used are built from.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lists the hole sizes of the design's pads, and the components having a hole of one size.
 #pragma once
 

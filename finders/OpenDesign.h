@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design opened for one operation: opened at construction, closed by Close() or,
 // when the operation is left early by an exception, on destruction.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lists the pad styles used by the design's components, and the components using one.
 #pragma once
 

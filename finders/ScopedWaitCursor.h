@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's wait cursor for the length of a scope; scopes nest.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lists the text styles of the attributes' texts, and the components using one.
 #pragma once
 

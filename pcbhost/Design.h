@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design that pcbhost has open: what it serves to the library and what it draws.
 #pragma once
 

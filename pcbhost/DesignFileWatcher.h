@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Calls back when a file's content changes on disk. Watches the file and its directory, since
 // editors often replace a file instead of writing it in place; bursts of changes are debounced.
 // A slow poll of the file's status catches changes that send no notification (network mounts).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Serves the current design on a Unix socket from a thread of its own: snapshot requests get the
 // encoded snapshot, highlight requests are resolved to a component and handed to a handler.
 // Garbage, oversized or slow requests get an error reply or are dropped; serving goes on.

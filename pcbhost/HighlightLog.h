@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "highlight REFDES COLOUR" line printed for each highlight request; the five colour codes
 // of Dbx32.h are named (RED, WHITE, BLUE, CYAN, YELLOW), others printed as numbers.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bytes of a JSON text, read a chunk at a time, with the line of the byte being read and
 // a limit on the total; iterated by the JSON parser through JsonByteStream::Iterator.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds a Design from the events of a streaming JSON parser, checking the format as the
 // values arrive, so that no document tree is ever held. An error is thrown as
 // JsonDesignBuilder::Invalid with the line of the offending value.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads the project's JSON design format (see README.md) into a Design, or says which line of
 // the file is wrong and why.
 #pragma once

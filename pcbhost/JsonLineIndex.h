@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Line numbers of the values in a JSON text, by path ("/components/3/pads/0/style"), so that
 // errors found after parsing can name the line. Expects text that a JSON parser accepted.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes lines to a file descriptor (standard output) from a thread of its own, so that no caller
 // ever waits on a reader that does not read. At most kMaxPendingBytes wait to be written; lines
 // beyond that are dropped, and a line then says how many were.

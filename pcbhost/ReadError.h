@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Why a design file could not be read: where, and what was wrong.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A design file opened for reading without ever waiting on it: only a regular file of at most a
 // size limit is taken, so that a FIFO, a device or an endless file is refused with the reason
 // instead of blocking or reading forever.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One client connection of the design server: reads a request frame, writes its reply, and
 // holds the deadline by which the exchange under way must be done. Never blocks.
 #pragma once

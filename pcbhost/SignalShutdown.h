@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SIGINT and SIGTERM end pcbhost: the event loop is asked to quit, so that the server stops and
 // removes its socket on the way out. Should the main thread not get there within a second (busy
 // reading a design), the process removes the socket itself and exits. SIGPIPE is ignored: a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encodes a Design as the snapshot that libDbx32 walks.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pcbhost [--headless] [--kicad] DESIGN: opens a design file, serves it to libDbx32 on the socket
 // "pcb.sock" in the runtime directory, prints one line per highlight request and reloads the
 // file when it changes. With --kicad, each highlight also selects the component in a running KiCad.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Resource identifiers: dialogs, controls, strings, icons and menu commands.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One test binary for the dialog framework, the application and the finders: real widgets
 // on the offscreen platform, driven through the framework's test seam.
 #include <gtest/gtest.h>

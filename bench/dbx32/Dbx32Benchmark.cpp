@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening and walking a large design through libDbx32: 20,000 components, 200,000 pads and
 // 200,000 attributes served by an in-process DesignServer on a private socket.
 #include <benchmark/benchmark.h>

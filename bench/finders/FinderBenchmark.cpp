@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times each finder operation from the button press to its closing message box, on a
 // generated design served by a running pcbhost, with real widgets, and beside it the same
 // walks through the library without widgets (the floor).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floor of each finder operation: the same walks through the library's calls, with the
 // same texts made and the same distinct values kept, but no widgets, counters or cursors.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the IPC-2581 reader: parse throughput (MB/s, wall clock and CPU) and file-to-served-
 // design time, on the three real exports and on a generated board of 20,000 components; prints
 // the process's peak memory after each, to show it follows the design rather than the file.

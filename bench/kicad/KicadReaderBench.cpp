@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the KiCad board reader: parse throughput (MB/s) and file-to-served-design time, on the
 // largest demo board and on a generated board of 200,000 pads.
 #include <chrono>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times full repaints of the board view into a 1600 x 1000 image: the board itself (what a
 // pan or zoom costs) and the highlights over it (what every paint costs), on the largest KiCad
 // demo board and on a generated 200,000-pad board. Prints the median of each.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the IPC-2581 reader: it must fail cleanly or give a design that the
 // library can serve.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the KiCad board reader: it must fail cleanly or give a consistent
 // design.
 #include <cstddef>

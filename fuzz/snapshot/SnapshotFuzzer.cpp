@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the snapshot decoder; a snapshot that decodes is opened and walked
 // through every call of the library, checking that the walks agree with the snapshot: counts
 // match, records hold the texts cut as documented, style ids resolve, and no refdes read from a

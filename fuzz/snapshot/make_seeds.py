@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes seed snapshots for snapshot_fuzzer into the directory given (the encoding of
 platform/dbx32/SnapshotWriter.h)."""
 import os

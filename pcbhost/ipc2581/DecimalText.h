@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decimal numbers as written in the file, kept exact so that sizes and hole diameters round the
 // way the text says rather than the way a double does.
 #pragma once

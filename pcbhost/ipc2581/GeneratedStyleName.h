@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names for pad styles that the file does not name (pad stacks written inline, one per pin):
 // "TYPE Shape size[ Dhole]", sizes in mm.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns the reader's element events into the model: tracks where in the document it is and
 // keeps what the design needs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Applies the mapping rules to what the reader kept: components in file order, their pads per
 // package pin, pad styles, attributes and the board view's geometry.
 #pragma once

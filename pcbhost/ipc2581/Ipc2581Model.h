@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the reader keeps of an IPC-2581 file while streaming it: only what becomes the design
 // (components, pins, pad occurrences, pad stacks, primitives, bill of materials), never the
 // document.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads IPC-2581 files (revisions B and C, .xml or .cvg) into the design that pcbhost serves,
 // streaming: the document is never held whole, only what the design needs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A streaming XML reader for untrusted files: start and end events by local name, fed in chunks,
 // no tree kept. Refuses document type declarations and entities, and bounds nesting depth, name
 // and attribute sizes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading numbers from a board file with the ranges that a real board can have.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A drawn shape of a board or footprint (gr_* and fp_* lists) and its outline as segments.
 #pragma once
 

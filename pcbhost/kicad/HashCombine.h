@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mixes a value into a running 64-bit hash.
 #pragma once
 

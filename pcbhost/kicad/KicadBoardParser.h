@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads the bytes of a board file, in one pass, into a design.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads KiCad board files (.kicad_pcb, KiCad 4 to 9) into the design that pcbhost serves.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads one `(footprint ...)` or `(module ...)` list into a component.
 #pragma once
 

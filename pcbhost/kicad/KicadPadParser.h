@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads one `(pad ...)` list of a footprint.
 #pragma once
 

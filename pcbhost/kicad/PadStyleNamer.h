@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Gives every distinct pad geometry of a board one pad style with a readable name.
 #pragma once
 

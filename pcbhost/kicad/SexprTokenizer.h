@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A single-pass tokenizer over the bytes of an S-expression file, as KiCad writes them.
 #pragma once
 

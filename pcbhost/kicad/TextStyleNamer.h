@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Gives every distinct text style of a board's fields one text style with a readable name.
 #pragma once
 

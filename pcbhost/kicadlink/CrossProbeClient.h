@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cross-probe port of KiCad 6's PCB editor (TCP on 127.0.0.1, 4242 by default): one
 // connection per message, which the editor reads and never answers.
 #pragma once

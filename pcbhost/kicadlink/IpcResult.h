@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The outcome of one request to KiCad, and a one-line description of a failure.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "KicadIpcClient.h"
 
 #include <nng/protocol/reqrep0/req.h>

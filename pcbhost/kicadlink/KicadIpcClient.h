@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A client of KiCad's IPC API (KiCad 9 and later): NNG request/reply on a Unix socket, each
 // request an envelope carrying the token, the client name and the command. Not thread-safe: one
 // thread owns it. Every call waits at most the deadline it is given.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pcbhost's link to a running KiCad: each highlight is also sent to KiCad's PCB editor, by the
 // first way that answers: the IPC API (KiCad 9 and later), else the cross-probe port (KiCad 6).
 // All talk with KiCad happens on a thread of the link's own; Highlight() only hands the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pcbhost's side of the KiCad link: the link's status lines are handed to `print`, and KiCad's
 // live board served and shown, on the thread of the event loop (pcbhost's main thread), in the
 // order the link produced them.

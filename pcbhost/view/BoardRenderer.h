@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws a scene: the board itself into an image (redrawn only when the view moves), and the
 // highlights over it with a painter (cheap, redrawn on every paint).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A design prepared for drawing: pad shapes built once per style and orientation, each pad's
 // and component's bounds in board millimetres, outlines as lines. Designs without geometry
 // are laid out in a grid (see GridLayout).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board on screen: pan by dragging, zoom with the wheel around the cursor, Home to fit.
 // The board image is cached and redrawn only when the scene, the zoom or the position changes;
 // highlights are painted over it.

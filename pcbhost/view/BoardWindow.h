@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pcbhost's window: the board view, the list of highlighted components beside it, and a status
 // line with the cursor position and the component under it.
 #pragma once

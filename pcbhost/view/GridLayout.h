@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where to draw the components of a design that carries no geometry: each component is a box
 // with its pads in rows (pad 1 square, the others round), the boxes in a grid of equal cells
 // about as wide as a screen.

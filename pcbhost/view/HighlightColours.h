@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The colours a highlight request can ask for, by the code the library sends.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The side list of highlighted components, each with a swatch and the name of its colour, and
 // the button that clears them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The highlighted components and their colour codes, in the order they were first highlighted.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A pad style's copper and drill hole as painter paths, in the pad's own frame (mm).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pad shapes rasterised once per zoom level, so that drawing a pad is a blend of a small alpha
 // mask instead of a path fill. Pads too small to show their shape are single pixels; pads too
 // large for a mask are left to the painter.

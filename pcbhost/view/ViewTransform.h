@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Board millimetres to view pixels: a uniform scale and an offset (both axes grow the same way).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // The eleven calls of the design-database interface, served from a snapshot of the design that
 // the design tool sent at TOpenDesign. Every call accepts any context: zero-filled, never opened,
 // closed (once or more), copied or left by an earlier operation; it then fails with a non-zero

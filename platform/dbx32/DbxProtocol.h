@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // The socket protocol between libDbx32 and the design tool (pcbhost): one header for both ends.
 //
 // A connection carries frames. Each frame is a 12-byte header followed by its payload:

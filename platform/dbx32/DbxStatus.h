@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // The public statuses as typed constants for the library's own code; 0 is success.
 #pragma once
 

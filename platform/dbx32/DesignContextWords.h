@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // The layout of a DesignContext as the library fills it: a magic, a handle into the table of open
 // designs and the cursors of the component, pad and attribute walks.
 #pragma once

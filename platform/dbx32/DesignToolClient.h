@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // The library's side of the socket: fetch a snapshot of the open design, send a highlight.
 // Each exchange uses a fresh connection and ends within kExchangeTimeout.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // Why an exchange with the design tool failed, as one line on standard error, when DBX32_LOG=1
 // is in the environment; silent otherwise. Only the failure paths call it.
 #pragma once

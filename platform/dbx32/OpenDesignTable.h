@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // The process-wide table of open designs. A design context refers to an entry by a handle that
 // is never reused, so a context that was closed, copied or left over finds nothing.
 #pragma once

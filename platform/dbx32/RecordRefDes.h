@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // How a reference designator reads once a component record holds it, and which component such a
 // text may select. A record cuts a refdes at its capacity and, being read as a C string, at its
 // first zero byte; a cut text must never select a component other than the one it came from.

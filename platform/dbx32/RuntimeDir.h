@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // Where the design tool's socket lives: $XDG_RUNTIME_DIR/dbx/ when XDG_RUNTIME_DIR is an absolute
 // path, else /tmp/dbx-<uid>/. The directory must be a real directory (not a symlink), owned by
 // the calling user, with mode 0700; anything else is refused.

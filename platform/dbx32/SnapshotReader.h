@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // A decoded design snapshot: flat arrays indexed in O(1), texts viewed in the string table.
 // Decoding checks every count, offset and index against the bytes received.
 #pragma once

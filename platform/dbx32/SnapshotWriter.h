@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // Encodes a design snapshot: the compact, little-endian form that the design tool sends.
 //
 // Layout: header (9 x u32: magic 'DBXS', format version, generation, pad-style count,

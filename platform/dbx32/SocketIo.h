@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-3.0-or-later
 // Unix-socket I/O with deadlines: every wait is a poll() bounded by the deadline, EINTR is
 // retried, and writes never raise SIGPIPE.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dialog templates as tables: what a compiled dialog resource holds.
 #pragma once
 

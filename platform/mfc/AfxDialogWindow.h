@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Qt window of a dialog while it is shown: its controls built from the template, the
 // shadow state behind the control wrappers, keyboard and system-menu handling.
 #pragma once

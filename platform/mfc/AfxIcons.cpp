@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Icons from the resource table: SVGs rendered into a multi-size QIcon.
 #include <QIcon>
 #include <QPainter>

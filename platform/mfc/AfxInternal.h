@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Framework internals shared by its source files; not part of the program's API.
 #pragma once
 

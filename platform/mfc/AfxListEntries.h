@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entries of a list box, in order, held in blocks of a few hundred so that inserting or
 // deleting anywhere moves at most a block's worth of entries, however long the list.
 #pragma once

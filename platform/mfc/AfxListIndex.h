@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exact texts of a list box's entries, each with the number of entries holding it, kept
 // beside the entries so that "is this text listed" is answered without reading them. A text
 // counts up to its first zero byte, as the C string functions compare it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Multibyte string comparison of the C runtime, for single-byte text.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message box window: Escape and the close box answer as the platform's boxes do.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message maps: per-class tables that route messages and commands to member handlers.
 // Entries call their handler through a thunk instantiated for the map's own class, so no
 // member-function pointer is ever converted to another class's type.

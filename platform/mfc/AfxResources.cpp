@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registered resource table and the lookups into it.
 #include <cstring>
 #include <vector>

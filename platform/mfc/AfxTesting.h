@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test seam: drives real dialogs without a user and without blocking.
 #pragma once
 

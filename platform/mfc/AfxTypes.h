@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform's basic types, identifiers and style bits, with their usual values.
 #pragma once
 

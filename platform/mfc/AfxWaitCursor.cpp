@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's wait cursor: a depth shared by all command targets, shown lazily.
 #include <QApplication>
 #include <QCursor>

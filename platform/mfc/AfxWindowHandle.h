@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a window handle stands for: the dialog window or one of its controls, with a copy
 // of what the control shows so that reads never touch Qt.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Objects that receive commands through a message map; owner of the app-wide wait cursor.
 #pragma once
 

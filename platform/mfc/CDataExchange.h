@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dialog data exchange between members and the controls of a dialog window.
 #pragma once
 

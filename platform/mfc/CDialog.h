@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A dialog built from a dialog template at each showing and run modally.
 #pragma once
 

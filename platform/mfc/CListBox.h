@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A list box. Reads come from a copy of the entries kept beside the widget, inline: the
 // finders read entries tens of millions of times per operation.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A menu: the entries the program appends to a window's system menu.
 #pragma once
 

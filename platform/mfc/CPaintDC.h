@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device context of a window's paint message; valid only inside OnPaint.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Single-byte string with the framework's interface. Assignment reuses the buffer.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object: one per process, reachable through AfxGetApp().
 #pragma once
 

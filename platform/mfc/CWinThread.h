@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user-interface thread: holds the main window and the instance start-up hooks.
 #pragma once
 

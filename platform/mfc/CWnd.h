@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A window or a control. Controls of a dialog are attached by DDX_Control; a CWnd keeps no
 // window between showings.
 #pragma once

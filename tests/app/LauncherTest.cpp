@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The launcher: its buttons, the finders it owns, Exit, Escape and the About box.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The behaviour of the eleven design-database calls that the program relies on, as a typed
 // GoogleTest suite. Each executable instantiates it with a backend that serves a JSON design:
 //   struct Backend { ::testing::AssertionResult Serve(const std::string& json); };

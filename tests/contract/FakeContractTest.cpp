@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design-database contract held against the in-memory fake that the finder tests use.
 #include <QByteArray>
 

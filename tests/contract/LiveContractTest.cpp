@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The design-database contract held against the real libDbx32.so and a live pcbhost.
 #include <memory>
 

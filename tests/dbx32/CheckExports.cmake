@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake -DLIBRARY=... -DPROGRAM=... -DSONAME=... -P CheckExports.cmake
 # The library exports exactly the eleven calls under its versioned soname, and the program
 # needs the library by that soname.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A refdes that a component record cuts (at a zero byte or at its capacity) never selects a
 // component other than the one it was read from. The snapshot comes from a tool other than
 // pcbhost, whose readers refuse such names.

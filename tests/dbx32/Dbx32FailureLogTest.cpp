@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DBX32_LOG=1: each failed exchange with the design tool says why on one line of stderr; without
 // it the library is silent.
 #include <stdlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libDbx32 when the design tool is missing, dead or misbehaving, and when the runtime directory
 // is not private: the open fails within a few seconds and every walk call returns non-zero.
 #include <signal.h>

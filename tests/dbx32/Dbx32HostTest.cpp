@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What pcbhost does for the library: highlight lines, reloading, one server per socket, a clean
 // end on SIGTERM.
 #include <signal.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The walks and style fetches of libDbx32 against a live pcbhost.
 #include <atomic>
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A misbehaving design tool for tests: listens on a socket path and answers every connection
 // with a chosen kind of bad reply.
 #pragma once

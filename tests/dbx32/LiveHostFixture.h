@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A GoogleTest fixture with a private runtime directory and, on request, a pcbhost serving a
 // design written into it.
 #pragma once

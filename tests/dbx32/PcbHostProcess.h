@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test helpers: a private runtime directory (XDG_RUNTIME_DIR) and a pcbhost child process whose
 // output lines can be awaited with a bounded wait. The child is always ended on destruction.
 #pragma once

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
 /* Walks, through a running pcbhost, the components, pads and attributes of the design it
  * serves, written against the C interface alone. Arguments: the expected numbers of
  * components, pads and attributes. */

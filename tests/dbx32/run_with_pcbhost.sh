@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # run_with_pcbhost.sh PCBHOST DESIGN COMMAND...: runs COMMAND while pcbhost serves DESIGN in a
 # private runtime directory; pcbhost is ended afterwards whatever happens.
 set -u

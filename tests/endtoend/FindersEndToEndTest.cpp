@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four finders on real widgets, through the real libDbx32.so, against a live pcbhost
 // serving examples/demo.json: Get, Where Used on the first value, and Highlight in one colour,
 // seen in the highlight line that pcbhost prints.

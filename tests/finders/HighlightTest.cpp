@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Highlight, the same operation in the four finders.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hole finder driven through its real controls against an in-memory design.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile and broken IPC-2581 input: refused with file, line and reason, the design untouched;
 // and the loader's choice of reader.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reader against real exports (KiCad 9, Allegro 17.4): every figure of expected.tsv, taken
 // from the snapshot pcbhost serves, and the cases the mapping rules single out.
 #include <gtest/gtest.h>

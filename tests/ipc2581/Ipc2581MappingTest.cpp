@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mapping rules on small hand-written documents: pads per pin, which layer names the style,
 // generated names of inline pad stacks, pins without pads, attributes, units and placement.
 #include <gtest/gtest.h>

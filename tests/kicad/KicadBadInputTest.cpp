@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Malformed board files: a clear error with file, line and reason, the design left as it was.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

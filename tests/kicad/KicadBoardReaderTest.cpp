@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the finders see of a board: components, pads, pad and text styles, across KiCad versions.
 #include <gtest/gtest.h>
 

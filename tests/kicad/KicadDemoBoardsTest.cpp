@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reader against KiCad's own figures for its demo boards, and the bundled demo board.
 #include <gtest/gtest.h>
 

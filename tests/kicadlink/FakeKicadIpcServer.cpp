@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeKicadIpcServer.h"
 
 #include <nng/protocol/reqrep0/rep.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for KiCad's IPC API server: NNG reply socket, the request envelope, GetItems of
 // footprints, ClearSelection, AddToSelection and SaveDocumentToString. It checks each request as
 // KiCad would (token, document, types, ids), records it, and can be told to misbehave.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link to KiCad against a stand-in IPC server and a stand-in cross-probe listener: what is
 // sent, the status lines, and the faults of a KiCad that misbehaves.
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pcbhost --kicad beside a stand-in KiCad IPC server, highlights sent through libDbx32: the
 // highlight line and the board view never wait on KiCad.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Collects the link's status lines from its thread; a test waits for one with a bounded wait.
 #pragma once
 

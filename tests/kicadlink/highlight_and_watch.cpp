@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // highlight_and_watch SELECTION_FILE REFDES...: highlights each component through libDbx32 and
 // waits until the KiCad selection reported into SELECTION_FILE (one reference a line, after a
 // first line "ready") is exactly that component. Prints the time from the highlight to KiCad's

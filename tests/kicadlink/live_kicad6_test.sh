@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # live_kicad6_test.sh PCBHOST HIGHLIGHT_AND_WATCH BOARD REFDES...: starts KiCad 6's PCB editor on
 # BOARD under a virtual X server, with a private HOME, in a private network namespace (so that
 # its port 4242 is ours alone), then pcbhost --kicad on the same board, then highlights each

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Test-only KiCad action plugin: once the board is loaded, writes every 50 ms "ready" and then
 # the references of the selected footprints, one a line, to $PARTWISE_SELECTION_FILE (written
 # whole, then renamed into place).

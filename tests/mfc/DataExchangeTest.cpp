@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // UpdateData in both directions: texts, radio groups with other controls inside, -1.
 #include <gtest/gtest.h>
 

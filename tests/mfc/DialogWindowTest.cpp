@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows built from templates: geometry in dialog units, control kinds, captions.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keyboard routing (Enter, Escape, mnemonics), the close box and the system menu.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // List boxes of thousands of entries against a plain model of the same operations: entries,
 // order, sorted positions and exact lookups stay right through adds, inserts, deletes and
 // resets, on sorted and unsorted boxes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // List boxes: sorted insertion, reads from the kept entries, selection and reopening.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes and the application's wait cursor.
 #include <gtest/gtest.h>
 

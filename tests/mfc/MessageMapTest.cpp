@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message maps: derived and base handlers, command routing to the application, paint and
 // drag-icon messages, and exceptions escaping handlers.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts written by UpdateData(FALSE) inside a long handler reach the screen while it runs,
 // without user input being handed to the dialog.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CString and the C runtime's byte-wise comparison.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A dialog with one control of each kind the framework builds, for the framework's tests.
 #pragma once
 

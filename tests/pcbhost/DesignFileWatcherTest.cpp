@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DesignFileWatcher: changes are reported once per new content, also when they happen before the
 // event loop first runs, when the file is replaced, and when only the poll can see them.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DesignServer in-process: snapshots, highlight resolution, and garbage that must not stop it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frames over a socketpair: whole frames in small pieces, and every way a frame can be wrong.
 #include <gtest/gtest.h>
 #include <sys/resource.h>

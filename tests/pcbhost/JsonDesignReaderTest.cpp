@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The JSON design reader: what it reads, and the line and reason it gives for bad files.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The JSON reader streams the text: names are text, values may come in any order, lines
 // stay right across read chunks, and a file over the limit names its line.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LineWriter: lines reach the descriptor in order; when nobody reads, writing never blocks, the
 // queue stays bounded and the lines that did not fit are counted in a line of their own.
 #include <gtest/gtest.h>

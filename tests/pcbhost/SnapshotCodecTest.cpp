@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Snapshots: a Design encoded by SnapshotBuilder decodes to the same walk; damaged bytes are
 // refused, never read out of bounds.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pcbhost_tests: a QApplication on the offscreen platform (the board-window tests need one),
 // C locale, then GoogleTest.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: GPL-3.0-or-later */
 /* highlight_client cyan|blue: opens the design that the tool serves and prints "open"; then,
  * once a line arrives on standard input, highlights the first component in that colour and
  * prints the status of the highlight and the component's refdes. Exits 2 when the design cannot

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reliability group: pcbhost and libDbx32 under load and hostile input.
 
 Usage: reliability_test.py PCBHOST HIGHLIGHT_CLIENT SOURCE_DIR [CASE...]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers for tests that show a dialog and act inside its modal loop.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An in-memory design behind the eleven design-database calls, with a log of the calls,
 // for driving the dialogs without a design tool. It answers as the real library does: the
 // same statuses, style ids from 1 (0: none), style records zero-filled when a fetch fails.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finds a dialog's control widget by id, failing the test with what the dialog does hold.
 #pragma once
 

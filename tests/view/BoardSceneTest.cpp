@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scene building, the grid for designs without geometry, lookups and highlight bookkeeping.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the board view offscreen and checks the pixels: copper where pads are, highlight
 // colours on highlighted components only, and what survives a reload.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pad shapes: what each shape covers, and that garbage sizes still give a small visible pad.
 #include <gtest/gtest.h>
 
