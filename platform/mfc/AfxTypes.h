@@ -155,6 +155,9 @@ constexpr DWORD LBS_NOINTEGRALHEIGHT = 0x0100;
 constexpr UINT ID_HELP = 0xE146;
 // The string resource that names the application.
 constexpr UINT AFX_IDS_APP_TITLE = 0xE000;
+// The string resource answering --help; AfxWinMain prints it (with --version, from the version
+// block's ProductVersion) before it opens any window.
+constexpr UINT AFX_IDS_COMMAND_LINE_HELP = 0xE0F0;
 
 // What _mbscmp answers for a null argument.
 constexpr int _NLSCMPERROR = 2147483647;

@@ -3,8 +3,12 @@
 
 #include <QApplication>
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
 
 #include "AfxInternal.h"
+#include "InfoOptions.h"
 
 BEGIN_MESSAGE_MAP(CWinApp, CWinThread)
 END_MESSAGE_MAP()
@@ -84,7 +88,21 @@ BOOL AfxWinInit(int& argc, char** argv) {
     return TRUE;
 }
 
+namespace {
+
+// --help and --version, from the resources, under the name the program was started by.
+std::optional<int> AnswerInfoOption(int argc, char** argv) {
+    const char* help = AfxFindStringResource(AFX_IDS_COMMAND_LINE_HELP);
+    const char* version = AfxGetVersionString("ProductVersion");
+    if (argc < 1 || help == nullptr || version == nullptr) return std::nullopt;
+    const std::string name = std::filesystem::path(argv[0]).filename().string();
+    return cli::AnswerInfoOption(argc, argv, {name.c_str(), version, help});
+}
+
+}  // namespace
+
 int AfxWinMain(int argc, char** argv) {
+    if (const auto status = AnswerInfoOption(argc, argv)) return *status;
     if (!AfxWinInit(argc, argv)) return -1;
     CWinApp* app = AfxGetApp();
     int result = -1;
