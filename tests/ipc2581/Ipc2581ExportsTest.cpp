@@ -3,15 +3,11 @@
 // from the snapshot pcbhost serves, and the cases the mapping rules single out.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "SnapshotBuilder.h"
-#include "SnapshotReader.h"
+#include "BoardFigures.h"
 #include "pcbhost/DesignLoader.h"
 #include "pcbhost/ipc2581/Ipc2581Reader.h"
 
@@ -22,58 +18,6 @@ using pcbhost::ReadError;
 
 const std::string kDataDir = PARTWISE_IPC2581_DATA_DIR;
 const std::string kSourceDataDir = std::string(PARTWISE_SOURCE_DIR) + "/tests/ipc2581/data";
-
-struct Figures {
-    size_t components = 0, pads = 0, holedPads = 0, styleNames = 0, attributes = 0;
-    std::string holeSizes;  // as the hole finder prints them, comma-separated, sorted as text
-};
-
-// What the finders get through the library: the served snapshot, pad styles by id (none for a
-// pad without a style), holes printed as "%.2f" of units * 0.0003937007874015748.
-Figures FiguresServed(const Design& design) {
-    std::string why;
-    auto snapshot = dbx::Snapshot::Decode(pcbhost::SnapshotBuilder::Build(design, 1), &why);
-    EXPECT_TRUE(snapshot) << why;
-    Figures f;
-    if (!snapshot) return f;
-    std::set<std::string> sizes, names;
-    f.components = snapshot->components.size();
-    f.attributes = snapshot->attributes.size();
-    for (const auto& pad : snapshot->pads) {
-        ++f.pads;
-        if (pad.padStyle < 0) continue;
-        const auto& style = snapshot->padStyles.at(pad.padStyle);
-        names.insert(std::string(snapshot->Text(style.name)));
-        if (style.holeDiameter <= 0) continue;
-        ++f.holedPads;
-        char text[32];
-        std::snprintf(text, sizeof text, "%.2f", style.holeDiameter * 0.0003937007874015748);
-        sizes.insert(text);
-    }
-    f.styleNames = names.size();
-    for (const auto& size : sizes) f.holeSizes += (f.holeSizes.empty() ? "" : ",") + size;
-    return f;
-}
-
-std::vector<std::vector<std::string>> ExpectedRows() {
-    std::ifstream in(kSourceDataDir + "/expected.tsv");
-    std::vector<std::vector<std::string>> rows;
-    std::string line;
-    bool header = true;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        if (header) {
-            header = false;
-            continue;
-        }
-        std::vector<std::string> cells;
-        std::stringstream cellStream(line);
-        std::string cell;
-        while (std::getline(cellStream, cell, '\t')) cells.push_back(cell);
-        rows.push_back(cells);
-    }
-    return rows;
-}
 
 Design ReadBoard(const std::string& name) {
     Design design;
@@ -90,7 +34,7 @@ const pcbhost::Component* Find(const Design& design, const std::string& refDes) 
 }
 
 TEST(Ipc2581Exports, EveryFigureOfTheExpectedTableMatches) {
-    const auto rows = ExpectedRows();
+    const auto rows = pcbhost::test::ReadFigureTable(kSourceDataDir + "/expected.tsv", 7);
     ASSERT_EQ(rows.size(), 3u) << "expected table missing or changed";
     for (const auto& row : rows) {
         SCOPED_TRACE(row[0]);
@@ -100,7 +44,7 @@ TEST(Ipc2581Exports, EveryFigureOfTheExpectedTableMatches) {
         ReadError error;
         ASSERT_TRUE(pcbhost::DesignLoader::Load(kDataDir + "/" + row[0], design, error))
             << error.ToString();
-        const Figures f = FiguresServed(design);
+        const auto f = pcbhost::test::FiguresServed(design);
         EXPECT_EQ(f.components, std::stoul(row[1]));
         EXPECT_EQ(f.pads, std::stoul(row[2]));
         EXPECT_EQ(f.holedPads, std::stoul(row[3]));

@@ -4,12 +4,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "BoardFigures.h"
 #include "pcbhost/kicad/KicadBoardReader.h"
 
 namespace {
@@ -17,54 +16,8 @@ namespace {
 using pcbhost::Design;
 using pcbhost::ReadError;
 
-struct Figures {
-    size_t components = 0, pads = 0, holedPads = 0;
-    std::string holeSizes;  // as the hole finder lists them, comma-separated, sorted as text
-};
-
-// What the finders see of a design: walked components and pads, holes by their pad style.
-Figures FiguresOf(const Design& design) {
-    Figures f;
-    std::set<std::string> sizes;
-    f.components = design.components.size();
-    for (const auto& component : design.components) {
-        for (const auto& pad : component.pads) {
-            ++f.pads;
-            const int32_t hole = design.padStyles.at(pad.padStyle).holeDiameter;
-            if (hole <= 0) continue;
-            ++f.holedPads;
-            char text[32];
-            std::snprintf(text, sizeof text, "%.2f", hole * 0.0003937007874015748);
-            sizes.insert(text);
-        }
-    }
-    for (const auto& size : sizes) f.holeSizes += (f.holeSizes.empty() ? "" : ",") + size;
-    return f;
-}
-
-std::vector<std::vector<std::string>> ExpectedRows() {
-    std::ifstream in(PARTWISE_KICAD_EXPECTED_TSV);
-    std::vector<std::vector<std::string>> rows;
-    std::string line;
-    bool header = true;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        if (header) {  // column names
-            header = false;
-            continue;
-        }
-        std::vector<std::string> cells;
-        std::stringstream cellStream(line);
-        std::string cell;
-        while (std::getline(cellStream, cell, '\t')) cells.push_back(cell);
-        if (cells.size() == 4) cells.emplace_back();  // no hole sizes
-        rows.push_back(cells);
-    }
-    return rows;
-}
-
 TEST(KicadDemoBoards, EveryFigureMatchesKicadsOwnLoader) {
-    const auto rows = ExpectedRows();
+    const auto rows = pcbhost::test::ReadFigureTable(PARTWISE_KICAD_EXPECTED_TSV, 5);
     ASSERT_EQ(rows.size(), 8u) << "expected table missing or changed";
     for (const auto& row : rows) {
         SCOPED_TRACE(row[0]);
@@ -74,7 +27,7 @@ TEST(KicadDemoBoards, EveryFigureMatchesKicadsOwnLoader) {
         ASSERT_TRUE(pcbhost::ReadKicadBoard(std::string(PARTWISE_KICAD_DEMOS_DIR) + "/" + row[0],
                                             design, error))
             << error.ToString();
-        const Figures f = FiguresOf(design);
+        const auto f = pcbhost::test::FiguresServed(design);
         EXPECT_EQ(f.components, std::stoul(row[1]));
         EXPECT_EQ(f.pads, std::stoul(row[2]));
         EXPECT_EQ(f.holedPads, std::stoul(row[3]));
