@@ -21,16 +21,34 @@ QueuedKicadLink::QueuedKicadLink(const std::string& boardPath, DesignServer& ser
       print_(std::move(print)),
       show_(std::move(show)),
       link_(
-          OptionsFor(boardPath),
-          [this](const std::string& line) {
-              QMetaObject::invokeMethod(
-                  &context_, [this, line] { print_(line); }, Qt::QueuedConnection);
-          },
-          [this](std::shared_ptr<const Design> live) {
-              QMetaObject::invokeMethod(
-                  &context_, [this, live] { UseLiveBoard(live); }, Qt::QueuedConnection);
-          }) {
+          OptionsFor(boardPath), [this](const std::string& line) { Post(line); },
+          [this](std::shared_ptr<const Design> live) { Post(std::move(live)); }) {
     link_.Start();
+}
+
+void QueuedKicadLink::Post(Mail mail) {
+    {
+        std::lock_guard lock(mailboxMutex_);
+        mailbox_.push_back(std::move(mail));
+    }
+    QMetaObject::invokeMethod(
+        &context_, [this] { DeliverMail(); }, Qt::QueuedConnection);
+}
+
+void QueuedKicadLink::DeliverMail() {
+    for (;;) {
+        Mail mail;
+        {
+            std::lock_guard lock(mailboxMutex_);
+            if (mailbox_.empty()) return;
+            mail = std::move(mailbox_.front());
+            mailbox_.pop_front();
+        }
+        if (auto* line = std::get_if<std::string>(&mail))
+            print_(std::move(*line));
+        else
+            UseLiveBoard(std::get<std::shared_ptr<const Design>>(mail));
+    }
 }
 
 void QueuedKicadLink::UseLiveBoard(const std::shared_ptr<const Design>& live) {

@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // pcbhost's side of the KiCad link: the link's status lines are handed to `print`, and KiCad's
 // live board served and shown, on the thread of the event loop (pcbhost's main thread), in the
-// order the link produced them.
+// order the link produced them. What the link produces waits in a mailbox under a mutex of our
+// own, so that the hand-over between threads is visible to ThreadSanitizer; the queued call only
+// says that the mailbox has mail.
 #pragma once
 
 #include <QObject>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <variant>
 
 #include "DesignServer.h"
 #include "KicadLink.h"
@@ -28,11 +33,17 @@ class QueuedKicadLink {
     void Highlight(const std::string& refDes) { link_.Highlight(refDes); }
 
   private:
+    using Mail = std::variant<std::string, std::shared_ptr<const Design>>;
+
+    void Post(Mail mail);  // on the link's thread
+    void DeliverMail();    // on the event loop's thread
     void UseLiveBoard(const std::shared_ptr<const Design>& live);
 
     DesignServer& server_;
     PrintLine print_;
     ShowDesign show_;
+    std::mutex mailboxMutex_;
+    std::deque<Mail> mailbox_;
     QObject context_;  // calls queued to it are dropped with it
     KicadLink link_;   // stopped before the above go
 };

@@ -94,7 +94,8 @@ TEST_F(PcbHostKicadTest, TheBoardKicadHoldsIsServedAtTheNextOpen) {
     text << in.rdbuf();
     server_->SetBoardText(text.str());
     StartKicadHost();
-    EXPECT_EQ(host_->WaitForLine("live board"), "live board from KiCad (69 components)");
+    EXPECT_EQ(host_->WaitForLine("live board"), "live board from KiCad (69 components)")
+        << host_->output();
     OpenedDesign design;
     ASSERT_EQ(design.status, 0);
     ComponentRecord component;
