@@ -7,17 +7,12 @@
 
 #include "JsonDesignReader.h"
 #include "JsonLineIndex.h"
+#include "JsonReadErrors.h"
 
 namespace pcbhost {
 namespace {
 
-ReadError ErrorFor(const std::string& json) {
-    Design design;
-    ReadError error;
-    EXPECT_FALSE(
-        JsonDesignReader::ReadBytes(QByteArray::fromStdString(json), "d.json", design, error));
-    return error;
-}
+using test::JsonErrorFor;
 
 TEST(JsonDesignReaderTest, ReadsStylesComponentsPadsAndAttributes) {
     const std::string json = R"({
@@ -54,13 +49,14 @@ TEST(JsonDesignReaderTest, ReadsStylesComponentsPadsAndAttributes) {
 }
 
 TEST(JsonDesignReaderTest, SyntaxErrorsNameTheirLine) {
-    const ReadError error = ErrorFor("{\n  \"components\": [\n    {\"refDes\": \"R1\",}\n  ]\n}");
+    const ReadError error =
+        JsonErrorFor("{\n  \"components\": [\n    {\"refDes\": \"R1\",}\n  ]\n}");
     EXPECT_EQ(error.file, "d.json");
     EXPECT_EQ(error.line, 3);
     EXPECT_FALSE(error.reason.empty());
-    EXPECT_EQ(ErrorFor("").line, 1);
-    EXPECT_EQ(ErrorFor("{\n\"components\": [\n").line, 3);
-    EXPECT_EQ(ErrorFor("[1, 2]").reason, "the design must be a JSON object");
+    EXPECT_EQ(JsonErrorFor("").line, 1);
+    EXPECT_EQ(JsonErrorFor("{\n\"components\": [\n").line, 3);
+    EXPECT_EQ(JsonErrorFor("[1, 2]").reason, "the design must be a JSON object");
 }
 
 TEST(JsonDesignReaderTest, InvalidContentNamesItsLineAndReason) {
@@ -99,7 +95,7 @@ TEST(JsonDesignReaderTest, InvalidContentNamesItsLineAndReason) {
          "a pad has no \"style\""},
     };
     for (const Case& c : cases) {
-        const ReadError error = ErrorFor(c.json);
+        const ReadError error = JsonErrorFor(c.json);
         EXPECT_EQ(error.line, c.line) << c.json;
         EXPECT_EQ(error.reason, c.reason) << c.json;
     }

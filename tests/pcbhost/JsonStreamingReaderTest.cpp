@@ -12,18 +12,12 @@
 
 #include "JsonByteStream.h"
 #include "JsonDesignReader.h"
+#include "JsonReadErrors.h"
 
 namespace pcbhost {
 namespace {
 
-ReadError ErrorFor(const std::string& json) {
-    Design design;
-    ReadError error;
-    EXPECT_FALSE(
-        JsonDesignReader::ReadBytes(QByteArray::fromStdString(json), "d.json", design, error))
-        << json;
-    return error;
-}
+using test::JsonErrorFor;
 
 Design Read(const std::string& json) {
     Design design;
@@ -53,7 +47,7 @@ TEST(JsonStreamingReaderTest, ControlCharactersInNamesAreRefusedWithLineAndReaso
          "\"refDes\" holds a control character (U+001F)"},
     };
     for (const Case& c : cases) {
-        const ReadError error = ErrorFor(c.json);
+        const ReadError error = JsonErrorFor(c.json);
         EXPECT_EQ(error.line, c.line) << c.json;
         EXPECT_EQ(error.reason, c.reason) << c.json;
     }
@@ -85,7 +79,7 @@ TEST(JsonStreamingReaderTest, StylesAfterTheComponentsResolveAsBefore) {
     EXPECT_EQ(d.padStyles[1].holeDiameter, 5);
 
     // A reference that the later styles do not satisfy names the reference's own line.
-    const ReadError error = ErrorFor(
+    const ReadError error = JsonErrorFor(
         "{\"components\": [{\"refDes\": \"R1\",\n \"pads\": [{\"style\": 2}]}],\n"
         " \"padStyles\": [{\"name\": \"A\"}]}");
     EXPECT_EQ(error.line, 2);
@@ -94,7 +88,8 @@ TEST(JsonStreamingReaderTest, StylesAfterTheComponentsResolveAsBefore) {
 
 TEST(JsonStreamingReaderTest, LinesStayRightAcrossChunksAndAfterNumbers) {
     // A number ending its line is read one byte past its end; the error still names its line.
-    EXPECT_EQ(ErrorFor("{\"padStyles\": [{\"name\": \"P\", \"holeDiameter\":\n 1.5\n}]}").line, 2);
+    EXPECT_EQ(JsonErrorFor("{\"padStyles\": [{\"name\": \"P\", \"holeDiameter\":\n 1.5\n}]}").line,
+              2);
 
     // Read two bytes at a time, a limit of 40 bytes: the stream stops on the line it reached.
     const std::string text = "{\n\"a\":\n1,\n\"b\": 2,\n\"c\": \"0123456789012345678\"}";
