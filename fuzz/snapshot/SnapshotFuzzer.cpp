@@ -73,12 +73,17 @@ void CheckAttributeWalk(DesignContext* context, const dbx::Snapshot& s, const ch
     Check(status == dbx::kStatusEndOfWalk && walked == component.attributeCount);
 }
 
-// The component that a refdes text selects when no walk stands on a component: the first whose
-// whole refdes is the text.
-uint32_t ExactMatch(const dbx::Snapshot& s, std::string_view text) {
+// The component that the record text of component `source` selects when no walk stands on a
+// component: the first whose whole refdes is the text, else `source` when no other component's
+// refdes reads as the same text from a record, else none. Never a component it did not come from
+// unless that component's whole refdes is the text.
+uint32_t SelectedAway(const dbx::Snapshot& s, std::string_view text, uint32_t source) {
     for (uint32_t i = 0; i < s.components.size(); ++i)
         if (s.Text(s.components[i].refDes) == text) return i;
-    return dbx::kNoCursor;
+    for (uint32_t i = 0; i < s.components.size(); ++i)
+        if (i != source && dbx::RecordRefDes(s.Text(s.components[i].refDes)) == text)
+            return dbx::kNoCursor;
+    return source;
 }
 
 void CheckStyles(DesignContext* context, const dbx::Snapshot& s) {
@@ -140,8 +145,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // Standing on the component, its record's refdes walks its own pads and attributes.
         CheckPadWalk(&context, s, component.refDes, walked);
         CheckAttributeWalk(&context, s, component.refDes, walked);
-        // Elsewhere, the text selects only a component whose whole refdes it is.
-        const uint32_t other = ExactMatch(s, Field(component.refDes));
+        // Elsewhere, the text selects a component whose whole refdes it is, or the one it came
+        // from when no other could be meant.
+        const uint32_t other = SelectedAway(s, Field(component.refDes), walked);
         CheckPadWalk(&idle, s, component.refDes, other);
         CheckAttributeWalk(&idle, s, component.refDes, other);
     }
