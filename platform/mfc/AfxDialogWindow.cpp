@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AfxDialogWindow.h"
 
+#include <time.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
@@ -19,6 +20,8 @@
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QWindow>
+
+#include <algorithm>
 #include <cstdlib>
 
 #include "AfxInternal.h"
@@ -27,6 +30,14 @@
 namespace {
 
 constexpr auto kRepaintInterval = std::chrono::milliseconds(30);
+
+// The monotonic clock at the kernel tick's resolution: read without touching a hardware
+// counter, so a throttle check costs little however often the counters change.
+std::chrono::nanoseconds CoarseNow() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
 
 int MulDiv(int number, int numerator, int denominator) {
     const long long product = static_cast<long long>(number) * numerator;
@@ -145,9 +156,33 @@ QRect AfxDialogWindow::mapDialogRect(int x, int y, int cx, int cy) const {
                  MulDiv(cy, m_baseUnitY, 8));
 }
 
-AfxWindowHandle* AfxDialogWindow::control(int id) {
-    const auto it = m_controlsById.find(id);
-    return it != m_controlsById.end() ? it->second : nullptr;
+AfxWindowHandle* AfxDialogWindow::controlBySearch(int id) {
+    const auto it =
+        std::lower_bound(m_controlsById.begin(), m_controlsById.end(), id,
+                         [](const auto& entry, int wanted) { return entry.first < wanted; });
+    return it != m_controlsById.end() && it->first == id ? it->second : nullptr;
+}
+
+void AfxDialogWindow::indexControls() {
+    constexpr long long kMaxTableSlots = 65536;  // every 16-bit id
+    if (m_controls.empty()) return;
+    long long lowest = m_controls.front()->id, highest = lowest;
+    for (const auto& control : m_controls) {
+        lowest = std::min<long long>(lowest, control->id);
+        highest = std::max<long long>(highest, control->id);
+    }
+    if (highest - lowest < kMaxTableSlots) {
+        m_firstId = lowest;
+        m_controlTable.assign(static_cast<std::size_t>(highest - lowest + 1), nullptr);
+        for (const auto& control : m_controls) {
+            AfxWindowHandle*& slot = m_controlTable[static_cast<std::size_t>(control->id - lowest)];
+            if (slot == nullptr) slot = control.get();
+        }
+        return;
+    }
+    for (const auto& control : m_controls) m_controlsById.emplace_back(control->id, control.get());
+    std::stable_sort(m_controlsById.begin(), m_controlsById.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
 void AfxDialogWindow::buildControls() {
@@ -184,9 +219,9 @@ void AfxDialogWindow::buildControls() {
         widget->setEnabled((control.style & WS_DISABLED) == 0);
         widget->installEventFilter(this);
         if (auto* box = qobject_cast<QGroupBox*>(widget)) groupBoxes.push_back(box);
-        m_controlsById.emplace(handle->id, handle.get());  // the first of an id answers
         m_controls.push_back(std::move(handle));
     }
+    indexControls();
     // A static's mnemonic moves the focus to the next control that can take it.
     for (std::size_t i = 0; i < m_controls.size(); ++i) {
         auto* label = qobject_cast<QLabel*>(m_controls[i]->widget);
@@ -318,12 +353,15 @@ void AfxDialogWindow::flushPendingTexts() {
 
 void AfxDialogWindow::tick() {
     if (m_pending.empty()) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - m_lastPaint < kRepaintInterval) return;
+    if (CoarseNow() - m_lastPaint < kRepaintInterval) return;
     flushPendingTexts();
     AfxSyncWaitCursor();
     if (isVisible()) repaint();
-    m_lastPaint = std::chrono::steady_clock::now();
+    restartTick();
+}
+
+void AfxDialogWindow::restartTick() {
+    m_lastPaint = CoarseNow();
 }
 
 const std::vector<AfxWindowHandle*>& AfxDialogWindow::radioRun(AfxWindowHandle& first) {

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "AfxTesting.h"
@@ -28,7 +28,13 @@ class AfxDialogWindow : public QDialog {
     CDialog& owner() const { return m_owner; }
     const AfxDialogTemplate& dialogTemplate() const { return m_template; }
     AfxWindowHandle* handle() { return &m_self; }
-    AfxWindowHandle* control(int id);
+    // The control with that id, the first of the template when several share it; nullptr when
+    // there is none. Every data exchange asks, several times per counter update.
+    AfxWindowHandle* control(int id) {
+        const auto slot = static_cast<unsigned long long>(static_cast<long long>(id) - m_firstId);
+        if (slot < m_controlTable.size()) return m_controlTable[slot];
+        return m_controlTable.empty() ? controlBySearch(id) : nullptr;
+    }
     const std::vector<std::unique_ptr<AfxWindowHandle>>& controls() const { return m_controls; }
     CMenu* systemMenu() { return m_hasSystemMenu ? &m_systemMenu : nullptr; }
 
@@ -42,7 +48,7 @@ class AfxDialogWindow : public QDialog {
     void flushPendingTexts();
     // After UpdateData(FALSE): flush and repaint synchronously at most every 30 ms.
     void tick();
-    void restartTick() { m_lastPaint = std::chrono::steady_clock::now(); }
+    void restartTick();
 
     // Radio buttons from the given one to the next control that starts a group.
     const std::vector<AfxWindowHandle*>& radioRun(AfxWindowHandle& first);
@@ -79,6 +85,8 @@ class AfxDialogWindow : public QDialog {
 
   private:
     void buildControls();
+    void indexControls();
+    AfxWindowHandle* controlBySearch(int id);
     QWidget* createControl(AfxWindowHandle& handle, QButtonGroup*& group);
     void applyText(AfxWindowHandle& control);
     bool handleDialogKey(QKeyEvent* event);
@@ -88,7 +96,11 @@ class AfxDialogWindow : public QDialog {
     const AfxDialogTemplate& m_template;
     AfxWindowHandle m_self;
     std::vector<std::unique_ptr<AfxWindowHandle>> m_controls;
-    std::unordered_map<int, AfxWindowHandle*> m_controlsById;  // every data exchange asks
+    // Controls by id: a table from the lowest id to the highest, or a sorted list for templates
+    // whose ids spread too far for a table.
+    std::vector<AfxWindowHandle*> m_controlTable;
+    long long m_firstId = 0;
+    std::vector<std::pair<int, AfxWindowHandle*>> m_controlsById;
     std::vector<AfxWindowHandle*> m_pending;
     std::vector<std::pair<int, std::vector<AfxWindowHandle*>>> m_radioRuns;
     CMenu m_systemMenu;
@@ -98,5 +110,5 @@ class AfxDialogWindow : public QDialog {
     bool m_finishing = false;
     bool m_flushQueued = false;
     QPaintEvent* m_paintEvent = nullptr;
-    std::chrono::steady_clock::time_point m_lastPaint;
+    std::chrono::nanoseconds m_lastPaint{};  // on the coarse monotonic clock
 };

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AfxListEntries.h"
 
-#include <iterator>
-
 void AfxListEntries::RenumberFrom(std::size_t block) {
     starts_.resize(blocks_.size());
     std::size_t start = block == 0 ? 0 : starts_[block - 1] + blocks_[block - 1].size();
@@ -19,14 +17,23 @@ void AfxListEntries::insert(std::size_t index, const CString& text) {
     }
     // At the end, the last block takes it; elsewhere, the block holding that index.
     const std::size_t block = index == size_ ? blocks_.size() - 1 : BlockOf(index);
-    std::vector<CString>& entries = blocks_[block];
-    entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(index - starts_[block]), text);
+    std::uint32_t slot;
+    if (freeSlots_.empty()) {
+        slot = static_cast<std::uint32_t>(texts_.size());
+        texts_.push_back(text);
+    } else {
+        slot = freeSlots_.back();
+        texts_[slot] = text;
+        freeSlots_.pop_back();
+    }
+    std::vector<std::uint32_t>& entries = blocks_[block];
+    entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(index - starts_[block]), slot);
     ++size_;
     if (entries.size() >= 2 * kBlockEntries) {
-        std::vector<CString> upper;
-        upper.reserve(kBlockEntries);
         const auto middle = entries.begin() + static_cast<std::ptrdiff_t>(kBlockEntries);
-        upper.assign(std::make_move_iterator(middle), std::make_move_iterator(entries.end()));
+        std::vector<std::uint32_t> upper;
+        upper.reserve(kBlockEntries);
+        upper.assign(middle, entries.end());
         entries.erase(middle, entries.end());
         blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(block) + 1, std::move(upper));
     }
@@ -35,14 +42,19 @@ void AfxListEntries::insert(std::size_t index, const CString& text) {
 
 void AfxListEntries::erase(std::size_t index) {
     const std::size_t block = BlockOf(index);
-    std::vector<CString>& entries = blocks_[block];
-    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(index - starts_[block]));
+    std::vector<std::uint32_t>& entries = blocks_[block];
+    const auto position = entries.begin() + static_cast<std::ptrdiff_t>(index - starts_[block]);
+    texts_[*position] = CString();
+    freeSlots_.push_back(*position);
+    entries.erase(position);
     --size_;
     if (entries.empty()) blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(block));
     RenumberFrom(block);
 }
 
 void AfxListEntries::clear() {
+    texts_ = {};
+    freeSlots_ = {};
     blocks_ = {};
     starts_ = {};
     size_ = 0;

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The entries of a list box, in order, held in blocks of a few hundred so that inserting or
-// deleting anywhere moves at most a block's worth of entries, however long the list.
+// The entries of a list box, in order. The texts stay where they were first stored; the order is
+// kept as their slot numbers in blocks of a few hundred, so that inserting or deleting anywhere
+// moves at most a block's worth of small numbers, however long the list.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "CString.h"
@@ -16,7 +18,7 @@ class AfxListEntries {
     // index < size().
     const CString& operator[](std::size_t index) const {
         const std::size_t block = BlockOf(index);
-        return blocks_[block][index - starts_[block]];
+        return texts_[blocks_[block][index - starts_[block]]];
     }
     // index <= size().
     void insert(std::size_t index, const CString& text);
@@ -51,7 +53,9 @@ class AfxListEntries {
     }
     void RenumberFrom(std::size_t block);
 
-    std::vector<std::vector<CString>> blocks_;  // none empty
-    std::vector<std::size_t> starts_;           // index of each block's first entry
+    std::vector<CString> texts_;  // by slot; a freed slot is empty until reused
+    std::vector<std::uint32_t> freeSlots_;
+    std::vector<std::vector<std::uint32_t>> blocks_;  // slots in list order; none empty
+    std::vector<std::size_t> starts_;                 // index of each block's first entry
     std::size_t size_ = 0;
 };

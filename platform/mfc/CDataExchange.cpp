@@ -7,11 +7,12 @@
 #include "AfxInternal.h"
 
 CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
-    : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
+    : m_bSaveAndValidate(bSaveAndValidate),
+      m_pDlgWnd(pDlgWnd),
+      m_window(AfxDialogWindowOf(pDlgWnd)) {}
 
 HWND CDataExchange::PrepareCtrl(int nIDC) {
-    AfxDialogWindow* window = AfxDialogWindowOf(m_pDlgWnd);
-    AfxWindowHandle* control = window != nullptr ? window->control(nIDC) : nullptr;
+    AfxWindowHandle* control = m_window != nullptr ? m_window->control(nIDC) : nullptr;
     if (control == nullptr) {
         qWarning("Dialog data exchange: no control with id %d", nIDC);
         Fail();

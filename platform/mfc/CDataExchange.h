@@ -4,6 +4,7 @@
 
 #include "CString.h"
 
+class AfxDialogWindow;
 class CWnd;
 
 class CDataExchange {
@@ -16,6 +17,9 @@ class CDataExchange {
     // The control with that id; Fail() when the dialog has none.
     HWND PrepareCtrl(int nIDC);
     [[noreturn]] void Fail();
+
+  private:
+    AfxDialogWindow* m_window;  // of m_pDlgWnd, looked up once per exchange
 };
 
 // Attaches the control wrapper to the dialog's control (once per window).
