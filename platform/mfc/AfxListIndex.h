@@ -2,13 +2,16 @@
 // The exact texts of a list box's entries, each with the number of entries holding it, kept
 // beside the entries so that "is this text listed" is answered without reading them. A text
 // counts up to its first zero byte, as the C string functions compare it.
+//
+// An open-addressed table (linear probing, at most half full, deletion by shifting back), so a
+// lookup hashes the text once and usually reads one slot: finders ask once for every pad.
 #pragma once
 
 #include <cstddef>
-#include <functional>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "CString.h"
 
@@ -21,11 +24,17 @@ class AfxListIndex {
     bool Contains(std::string_view text) const;
 
   private:
-    struct Hash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view text) const {
-            return std::hash<std::string_view>{}(text);
-        }
+    struct Slot {
+        std::uint64_t hash = 0;
+        int count = 0;  // 0: empty
+        std::string text;
     };
-    std::unordered_map<std::string, int, Hash, std::equal_to<>> counts_;
+
+    static std::uint64_t Hash(std::string_view text);
+    // The slot holding the text, or the empty slot where it would go.
+    std::size_t Find(std::string_view text, std::uint64_t hash) const;
+    void Grow();
+
+    std::vector<Slot> slots_;  // a power of two in size, or empty
+    std::size_t used_ = 0;
 };
