@@ -18,11 +18,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStringList>
 #include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "AfxInternal.h"
 #include "CDialog.h"
@@ -294,6 +296,7 @@ QWidget* AfxDialogWindow::createControl(AfxWindowHandle& handle, QButtonGroup*& 
             // Entries are one line each: a repaint then lays out no entry, however many there
             // are. A list that scrolls sideways needs each entry's width, so keeps measuring.
             list->setUniformItemSizes((control.style & WS_HSCROLL) == 0);
+            list->viewport()->installEventFilter(this);  // clicks on entries reach the viewport
             AfxWindowHandle* state = &handle;
             connect(list, &QListWidget::itemSelectionChanged, this, [list, state] {
                 const QList<QListWidgetItem*> selected = list->selectedItems();
@@ -334,27 +337,40 @@ void AfxDialogWindow::setControlText(AfxWindowHandle& control, const CString& te
     if (control.textPending) return;
     control.textPending = true;
     m_pending.push_back(&control);
-    if (!m_flushQueued) {
-        m_flushQueued = true;
-        QTimer::singleShot(0, this, [this] {
-            m_flushQueued = false;
-            flushPendingTexts();
-        });
-    }
+    queueFlush();
+}
+
+void AfxDialogWindow::queueFlush() {
+    if (m_flushQueued) return;
+    m_flushQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_flushQueued = false;
+        flushPendingTexts();
+    });
 }
 
 void AfxDialogWindow::flushPendingTexts() {
+    flushPending(true);
+}
+
+void AfxDialogWindow::flushPending(bool refillLists) {
     for (AfxWindowHandle* control : m_pending) {
         control->textPending = false;
         applyText(*control);
     }
     m_pending.clear();
+    std::erase_if(m_pendingLists, [this, refillLists](AfxWindowHandle* list) {
+        if (list->widgetRefill && !refillLists) return false;
+        syncListWidget(*list);
+        return true;
+    });
 }
 
 void AfxDialogWindow::tick() {
     if (m_pending.empty()) return;
     if (CoarseNow() - m_lastPaint < kRepaintInterval) return;
-    flushPendingTexts();
+    // A walk's list is refilled once, when it ends, not at every repaint on the way.
+    flushPending(false);
     AfxSyncWaitCursor();
     if (isVisible()) repaint();
     restartTick();
@@ -399,18 +415,13 @@ void AfxDialogWindow::setChecked(AfxWindowHandle& button, bool checked) {
 }
 
 void AfxDialogWindow::listInsert(AfxWindowHandle& list, int index, const CString& text) {
-    auto* widget = qobject_cast<QListWidget*>(list.widget);
     list.entries.insert(static_cast<std::size_t>(index), text);
     list.entryIndex.Insert(text);
     if (list.curSel >= index) ++list.curSel;
-    if (widget != nullptr) {
-        const QSignalBlocker blocker(widget);
-        widget->insertItem(index, AfxToQString(text));
-    }
+    noteListChange(list, index, true, text);
 }
 
 void AfxDialogWindow::listDelete(AfxWindowHandle& list, int index) {
-    auto* widget = qobject_cast<QListWidget*>(list.widget);
     list.entryIndex.Erase(list.entries[static_cast<std::size_t>(index)]);
     list.entries.erase(static_cast<std::size_t>(index));
     if (list.curSel == index) {
@@ -418,31 +429,84 @@ void AfxDialogWindow::listDelete(AfxWindowHandle& list, int index) {
     } else if (list.curSel > index) {
         --list.curSel;
     }
-    if (widget != nullptr) {
-        const QSignalBlocker blocker(widget);
-        delete widget->takeItem(index);
-    }
+    noteListChange(list, index, false, CString());
 }
 
 void AfxDialogWindow::listReset(AfxWindowHandle& list) {
     list.entries.clear();
     list.entryIndex.Clear();
     list.curSel = LB_ERR;
+    list.widgetChanges.clear();
+    list.widgetRefill = false;
     if (auto* widget = qobject_cast<QListWidget*>(list.widget)) {
         const QSignalBlocker blocker(widget);
         widget->clear();
     }
 }
 
+void AfxDialogWindow::noteListChange(AfxWindowHandle& list, int index, bool insert,
+                                     const CString& text) {
+    // Replaying a change costs about what refilling costs per entry: beyond a few, refill.
+    constexpr std::size_t kReplayedChanges = 32;
+    if (!list.widgetRefill) {
+        if (list.widgetChanges.size() < kReplayedChanges) {
+            list.widgetChanges.push_back({index, insert, insert ? text : CString()});
+        } else {
+            list.widgetChanges.clear();
+            list.widgetRefill = true;
+        }
+    }
+    if (!list.widgetQueued) {
+        list.widgetQueued = true;
+        m_pendingLists.push_back(&list);
+    }
+    queueFlush();
+}
+
+void AfxDialogWindow::syncListWidget(AfxWindowHandle& list) {
+    list.widgetQueued = false;
+    const bool refill = std::exchange(list.widgetRefill, false);
+    const std::vector<AfxListChange> changes = std::exchange(list.widgetChanges, {});
+    auto* widget = qobject_cast<QListWidget*>(list.widget);
+    if (widget == nullptr) return;
+    const QSignalBlocker blocker(widget);
+    if (refill) {
+        QStringList texts;
+        texts.reserve(static_cast<qsizetype>(list.entries.size()));
+        for (std::size_t i = 0; i < list.entries.size(); ++i)
+            texts.push_back(AfxToQString(list.entries[i]));
+        widget->clear();
+        widget->addItems(texts);
+        showCurSel(list);
+        return;
+    }
+    // Each item keeps its selection as others come and go, as the entries' selection does.
+    for (const AfxListChange& change : changes) {
+        if (change.insert) {
+            widget->insertItem(change.index, AfxToQString(change.text));
+        } else {
+            delete widget->takeItem(change.index);
+        }
+    }
+}
+
 void AfxDialogWindow::listSetCurSel(AfxWindowHandle& list, int index) {
     list.curSel = index;
+    if (list.widgetQueued) {
+        syncListWidget(list);
+        std::erase(m_pendingLists, &list);
+    }
+    showCurSel(list);
+}
+
+void AfxDialogWindow::showCurSel(AfxWindowHandle& list) {
     if (auto* widget = qobject_cast<QListWidget*>(list.widget)) {
         const QSignalBlocker blocker(widget);
-        if (index < 0) {
+        if (list.curSel < 0) {
             widget->clearSelection();
             widget->setCurrentRow(-1);
         } else {
-            widget->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+            widget->setCurrentRow(list.curSel, QItemSelectionModel::ClearAndSelect);
         }
     }
 }
@@ -626,6 +690,22 @@ bool AfxDialogWindow::handleDialogKey(QKeyEvent* event) {
 }
 
 bool AfxDialogWindow::eventFilter(QObject* watched, QEvent* event) {
+    // What the user reaches must show the entries as they are.
+    if (!m_pendingLists.empty()) {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::KeyPress:
+            case QEvent::ShortcutOverride:
+            case QEvent::Wheel:
+            case QEvent::ContextMenu:
+            case QEvent::FocusIn:
+                flushPendingTexts();
+                break;
+            default:
+                break;
+        }
+    }
     if (event->type() == QEvent::KeyPress) {
         if (handleDialogKey(static_cast<QKeyEvent*>(event))) return true;
     }

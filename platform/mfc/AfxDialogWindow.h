@@ -45,6 +45,7 @@ class AfxDialogWindow : public QDialog {
 
     // Texts change in the shadow at once and on screen at the next flush.
     void setControlText(AfxWindowHandle& control, const CString& text);
+    // Shows every pending text and brings every list widget in line with its entries.
     void flushPendingTexts();
     // After UpdateData(FALSE): flush and repaint synchronously at most every 30 ms.
     void tick();
@@ -85,6 +86,12 @@ class AfxDialogWindow : public QDialog {
 
   private:
     void buildControls();
+    void queueFlush();
+    // Texts always; list widgets that a flush would have to refill only when asked.
+    void flushPending(bool refillLists);
+    void noteListChange(AfxWindowHandle& list, int index, bool insert, const CString& text);
+    void syncListWidget(AfxWindowHandle& list);
+    void showCurSel(AfxWindowHandle& list);
     void indexControls();
     AfxWindowHandle* controlBySearch(int id);
     QWidget* createControl(AfxWindowHandle& handle, QButtonGroup*& group);
@@ -102,6 +109,7 @@ class AfxDialogWindow : public QDialog {
     long long m_firstId = 0;
     std::vector<std::pair<int, AfxWindowHandle*>> m_controlsById;
     std::vector<AfxWindowHandle*> m_pending;
+    std::vector<AfxWindowHandle*> m_pendingLists;
     std::vector<std::pair<int, std::vector<AfxWindowHandle*>>> m_radioRuns;
     CMenu m_systemMenu;
     bool m_hasSystemMenu = false;

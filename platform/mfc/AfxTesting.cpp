@@ -140,6 +140,7 @@ void CheckRadio(CWnd& dialog, int id) {
 }
 
 void SelectListEntry(CWnd& dialog, int id, int index) {
+    WindowOf(dialog).flushPendingTexts();
     auto* list = qobject_cast<QListWidget*>(ControlOf(dialog, id).widget);
     if (list == nullptr) throw std::logic_error("control " + std::to_string(id) + " is no list");
     if (index < 0) {
@@ -189,6 +190,7 @@ std::string ControlText(CWnd& dialog, int id) {
 
 std::vector<std::string> ListEntries(CWnd& dialog, int id) {
     std::vector<std::string> entries;
+    WindowOf(dialog).flushPendingTexts();
     if (auto* list = qobject_cast<QListWidget*>(ControlOf(dialog, id).widget)) {
         for (int row = 0; row < list->count(); ++row) {
             entries.push_back(AfxFromQString(list->item(row)->text()));
@@ -198,6 +200,7 @@ std::vector<std::string> ListEntries(CWnd& dialog, int id) {
 }
 
 int ListSelection(CWnd& dialog, int id) {
+    WindowOf(dialog).flushPendingTexts();
     if (auto* list = qobject_cast<QListWidget*>(ControlOf(dialog, id).widget)) {
         const QList<QListWidgetItem*> selected = list->selectedItems();
         return selected.isEmpty() ? -1 : list->row(selected.front());

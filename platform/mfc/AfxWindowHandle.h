@@ -15,6 +15,13 @@
 class AfxDialogWindow;
 class QWidget;
 
+// A change to a list box that its widget has yet to show.
+struct AfxListChange {
+    int index = 0;
+    bool insert = false;  // else a deletion
+    CString text;         // of an insertion
+};
+
 struct AfxWindowHandle {
     AfxDialogWindow* dialog = nullptr;
     QWidget* widget = nullptr;
@@ -29,6 +36,11 @@ struct AfxWindowHandle {
     AfxListEntries entries;   // list boxes
     AfxListIndex entryIndex;  // the texts of entries, for exact lookups
     int curSel = LB_ERR;
+    // The list widget lags the entries until the dialog next flushes: the changes since are
+    // replayed while they are few, beyond that the widget is refilled from the entries at once.
+    std::vector<AfxListChange> widgetChanges;
+    bool widgetRefill = false;
+    bool widgetQueued = false;
 
     bool isListBox() const {
         return control != nullptr && control->kind == AfxControlKind::ListBox;

@@ -2,6 +2,11 @@
 // List boxes: sorted insertion, reads from the kept entries, selection and reopening.
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QMouseEvent>
+#include <algorithm>
+
 #include "AfxTesting.h"
 #include "TestDialog.h"
 
@@ -95,6 +100,62 @@ TEST_F(ListBoxTest, UserSelectionShowsInGetCurSelAndFollowsInsertions) {
         EXPECT_EQ(list.GetCount(), 0);
         EXPECT_EQ(list.GetCurSel(), LB_ERR);
         EXPECT_TRUE(afxtest::ListEntries(d, testdlg::kSorted).empty());
+    });
+    dialog.DoModal();
+}
+
+// The widget shows many changes at once, at the next flush; until then the entries answer.
+TEST_F(ListBoxTest, WidgetCatchesUpWithManyChangesAndKeepsTheSelection) {
+    afxtest::OnNextModal([](CDialog& d) {
+        auto& list = static_cast<TestDialog&>(d).m_sorted;
+        list.AddString("m");
+        afxtest::SelectListEntry(d, testdlg::kSorted, 0);
+        Entries expected = {"m"};
+        for (int i = 0; i < 300; ++i) {
+            const std::string text = (i % 2 ? "a" : "z") + std::to_string(1000 + i);
+            list.AddString(text.c_str());
+            expected.push_back(text);
+        }
+        list.DeleteString(0);  // "a1001", before the selection
+        std::sort(expected.begin(), expected.end());
+        expected.erase(expected.begin());
+        const int selected = list.GetCurSel();
+        ASSERT_EQ(selected, 149);
+        CString text;
+        list.GetText(selected, text);
+        EXPECT_EQ(text, "m");
+        EXPECT_EQ(afxtest::ListEntries(d, testdlg::kSorted), expected);
+        EXPECT_EQ(afxtest::ListSelection(d, testdlg::kSorted), selected);
+        EXPECT_EQ(afxtest::ControlText(d, testdlg::kSorted), "m");
+    });
+    dialog.DoModal();
+}
+
+// A click on a list whose widget still lags reaches the entry the list holds at that place.
+TEST_F(ListBoxTest, ClickOnALaggingListSelectsTheEntryShownThere) {
+    afxtest::OnNextModal([](CDialog& d) {
+        auto& list = static_cast<TestDialog&>(d).m_sorted;
+        list.AddString("old");
+        afxtest::ListEntries(d, testdlg::kSorted);  // the widget shows "old"
+        list.ResetContent();
+        for (int i = 0; i < 100; ++i) list.AddString(("e" + std::to_string(100 + i)).c_str());
+        QWidget* viewport = nullptr;
+        for (const auto& [id, widget] : afxtest::Controls(d))
+            if (auto* view = qobject_cast<QAbstractScrollArea*>(widget);
+                view && id == testdlg::kSorted)
+                viewport = view->viewport();
+        ASSERT_NE(viewport, nullptr);
+        const QPoint firstRow(5, 3);
+        QMouseEvent press(QEvent::MouseButtonPress, firstRow, viewport->mapToGlobal(firstRow),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, firstRow, viewport->mapToGlobal(firstRow),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &release);
+        ASSERT_EQ(list.GetCurSel(), 0);
+        CString text;
+        list.GetText(0, text);
+        EXPECT_EQ(text, "e100");
     });
     dialog.DoModal();
 }
