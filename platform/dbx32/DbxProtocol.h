@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "LittleEndian.h"
 #include "RecordRefDes.h"
 #include "RuntimeDir.h"
 #include "SnapshotReader.h"
@@ -67,16 +68,5 @@ std::optional<HighlightRequest> DecodeHighlightRequest(std::string_view payload,
 
 std::vector<uint8_t> EncodeStatus(int32_t status);
 std::optional<int32_t> DecodeStatus(std::string_view payload);
-
-// Little-endian helpers shared by the codecs.
-inline void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-    out.push_back(uint8_t(v >> 16));
-    out.push_back(uint8_t(v >> 24));
-}
-inline uint32_t GetU32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 }  // namespace dbx

@@ -2,13 +2,15 @@
 #include "DesignToolClient.h"
 
 #include "FailureLog.h"
+#include "SpareBuffer.h"
 
 namespace dbx {
 namespace {
 
 std::optional<Frame> Exchange(const std::string& socketPath, MessageType type,
                               const std::vector<uint8_t>& payload, uint32_t maxReply,
-                              Deadline deadline, std::string* error) {
+                              Deadline deadline, std::string* error,
+                              std::vector<uint8_t> buffer = {}) {
     UniqueFd fd = ConnectUnix(socketPath, deadline, error);
     if (!fd.valid()) return std::nullopt;
     if (!WriteFrame(fd.get(), uint16_t(type), payload, deadline)) {
@@ -17,7 +19,7 @@ std::optional<Frame> Exchange(const std::string& socketPath, MessageType type,
                      : "cannot send the request: the tool closed the connection";
         return std::nullopt;
     }
-    auto reply = ReadFrame(fd.get(), maxReply, deadline, error);
+    auto reply = ReadFrame(fd.get(), maxReply, deadline, error, std::move(buffer));
     if (!reply) *error = (Clock::now() >= deadline ? "deadline passed: " : "bad reply: ") + *error;
     return reply;
 }
@@ -28,7 +30,7 @@ std::optional<Snapshot> DesignToolClient::FetchSnapshot(const std::string& socke
                                                         std::string* error) {
     auto snapshot = [&]() -> std::optional<Snapshot> {
         auto frame = Exchange(socketPath, MessageType::SnapshotRequest, {}, kMaxFrameBytes,
-                              DeadlineIn(kExchangeTimeout), error);
+                              DeadlineIn(kExchangeTimeout), error, SpareBuffer::Take());
         if (!frame) return std::nullopt;
         if (frame->type != uint16_t(MessageType::SnapshotReply)) {
             *error = "bad reply: the tool did not answer with a snapshot";

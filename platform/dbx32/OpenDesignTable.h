@@ -11,12 +11,16 @@
 #include <unordered_map>
 
 #include "SnapshotReader.h"
+#include "SpareBuffer.h"
 
 namespace dbx {
 
 struct OpenDesign {
     Snapshot snapshot;
     std::string socketPath;  // where highlight requests go
+
+    // The next design received reuses the bytes.
+    ~OpenDesign() { SpareBuffer::Offer(std::move(snapshot).ReleaseBytes()); }
 };
 
 class OpenDesignTable {

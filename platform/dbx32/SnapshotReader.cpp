@@ -77,19 +77,31 @@ std::optional<Snapshot> Snapshot::Decode(std::vector<uint8_t> bytes, std::string
     }
     if (pads != padCount || attributes != attributeCount)
         return fail("component counts do not add up to the pad or attribute count");
-    s.pads.resize(padCount);
-    for (auto& pad : s.pads) {
-        if (!in.Text(&pad.number)) return fail("pad number outside the string table");
-        if (!in.StyleIndex(&pad.padStyle, padStyleCount))
-            return fail("pad-style index out of range");
+    // Pads and attributes stay in the bytes: checked here, read in place by the walks.
+    const uint8_t* padBytes = p + kSnapshotHeaderBytes + uint64_t(padStyleCount) * 12 +
+                              uint64_t(textStyleCount) * 8 + uint64_t(componentCount) * 16;
+    for (uint32_t i = 0; i < padCount; ++i) {
+        Cursor pad(padBytes + std::size_t(i) * SnapshotPad::kBytes, stringBytes);
+        TextRef number;
+        int32_t style;
+        if (!pad.Text(&number)) return fail("pad number outside the string table");
+        if (!pad.StyleIndex(&style, padStyleCount)) return fail("pad-style index out of range");
     }
-    s.attributes.resize(attributeCount);
-    for (auto& a : s.attributes) {
-        if (!in.Text(&a.name) || !in.Text(&a.value))
+    const uint8_t* attributeBytes = padBytes + uint64_t(padCount) * SnapshotPad::kBytes;
+    for (uint32_t i = 0; i < attributeCount; ++i) {
+        Cursor attribute(attributeBytes + std::size_t(i) * SnapshotAttribute::kBytes, stringBytes);
+        TextRef name, value;
+        int32_t style;
+        if (!attribute.Text(&name) || !attribute.Text(&value))
             return fail("attribute text outside the string table");
-        if (!in.StyleIndex(&a.textStyle, textStyleCount))
+        if (!attribute.StyleIndex(&style, textStyleCount))
             return fail("text-style index out of range");
     }
+    // A vector's buffer moves with it, so the views stay valid in the snapshot returned.
+    s.pads.base_ = padBytes;
+    s.pads.count_ = padCount;
+    s.attributes.base_ = attributeBytes;
+    s.attributes.count_ = attributeCount;
     s.bytes_ = std::move(bytes);
     return s;
 }

@@ -51,7 +51,10 @@ struct Frame {
 
 bool WriteFrame(int fd, uint16_t type, const std::vector<uint8_t>& payload, Deadline deadline);
 // Reads one frame whose payload is at most maxLength bytes; nullopt with *error otherwise.
-std::optional<Frame> ReadFrame(int fd, uint32_t maxLength, Deadline deadline, std::string* error);
+// The payload is read into `buffer` when its capacity suffices, so a large buffer can serve
+// again without its pages being mapped and cleared anew.
+std::optional<Frame> ReadFrame(int fd, uint32_t maxLength, Deadline deadline, std::string* error,
+                               std::vector<uint8_t> buffer = {});
 
 // Connects to a Unix stream socket and checks that the peer runs as the calling user.
 UniqueFd ConnectUnix(const std::string& path, Deadline deadline, std::string* error);

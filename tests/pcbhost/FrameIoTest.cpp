@@ -55,6 +55,29 @@ TEST_F(FrameIoTest, AFrameSentInPiecesArrivesWhole) {
     EXPECT_EQ(frame->payload, payload);
 }
 
+// A buffer handed in is read into when it is large enough, and replaced when it is not.
+TEST_F(FrameIoTest, AFrameIsReadIntoTheBufferGivenWhenItFits) {
+    const std::vector<uint8_t> payload = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    auto frame = dbx::EncodeFrameHeader(dbx::MessageType::SnapshotReply, uint32_t(payload.size()));
+    frame.insert(frame.end(), payload.begin(), payload.end());
+
+    std::vector<uint8_t> large(100, 0xEE);
+    const uint8_t* storage = large.data();
+    Send(frame);
+    auto read = dbx::ReadFrame(b_.get(), dbx::kMaxFrameBytes, dbx::DeadlineIn(2s), &error_,
+                               std::move(large));
+    ASSERT_TRUE(read) << error_;
+    EXPECT_EQ(read->payload, payload);  // nothing of the old contents is left
+    EXPECT_EQ(read->payload.data(), storage);
+
+    std::vector<uint8_t> small(4, 0xEE);
+    Send(frame);
+    read = dbx::ReadFrame(b_.get(), dbx::kMaxFrameBytes, dbx::DeadlineIn(2s), &error_,
+                          std::move(small));
+    ASSERT_TRUE(read) << error_;
+    EXPECT_EQ(read->payload, payload);
+}
+
 TEST_F(FrameIoTest, WrongFramesAreRefused) {
     Send({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
     EXPECT_FALSE(Read());
