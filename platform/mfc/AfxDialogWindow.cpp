@@ -265,7 +265,10 @@ QWidget* AfxDialogWindow::createControl(AfxWindowHandle& handle, QButtonGroup*& 
             }
             group->addButton(radio);
             AfxWindowHandle* state = &handle;
-            connect(radio, &QRadioButton::toggled, this, [state](bool on) { state->checked = on; });
+            connect(radio, &QRadioButton::toggled, this, [this, state](bool on) {
+                state->checked = on;
+                ++m_checkChanges;
+            });
             const UINT id = static_cast<UINT>(control.id);
             connect(radio, &QRadioButton::clicked, this,
                     [this, id] { runCommand(id, BN_CLICKED); });
@@ -381,10 +384,7 @@ void AfxDialogWindow::restartTick() {
 }
 
 const std::vector<AfxWindowHandle*>& AfxDialogWindow::radioRun(AfxWindowHandle& first) {
-    for (const auto& run : m_radioRuns) {
-        if (run.first == first.id) return run.second;
-    }
-    std::vector<AfxWindowHandle*> run;
+    if (first.radioRunKnown) return first.radioRun;
     bool started = false;
     for (auto& control : m_controls) {
         if (control.get() == &first) {
@@ -392,10 +392,10 @@ const std::vector<AfxWindowHandle*>& AfxDialogWindow::radioRun(AfxWindowHandle& 
         } else if (started && (control->control->style & WS_GROUP) != 0) {
             break;
         }
-        if (started && control->isRadio()) run.push_back(control.get());
+        if (started && control->isRadio()) first.radioRun.push_back(control.get());
     }
-    m_radioRuns.emplace_back(first.id, std::move(run));
-    return m_radioRuns.back().second;
+    first.radioRunKnown = true;
+    return first.radioRun;
 }
 
 void AfxDialogWindow::setChecked(AfxWindowHandle& button, bool checked) {

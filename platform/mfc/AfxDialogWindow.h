@@ -53,6 +53,15 @@ class AfxDialogWindow : public QDialog {
 
     // Radio buttons from the given one to the next control that starts a group.
     const std::vector<AfxWindowHandle*>& radioRun(AfxWindowHandle& first);
+    // Whether the run starting at `first` shows `position` as DDX_Radio last wrote it, no
+    // button of the dialog having been checked or unchecked since.
+    bool radioShows(const AfxWindowHandle& first, int position) const {
+        return first.radioShown == position && first.radioShownAt == m_checkChanges;
+    }
+    void noteRadioShown(AfxWindowHandle& first, int position) {
+        first.radioShown = position;
+        first.radioShownAt = m_checkChanges;
+    }
     void setChecked(AfxWindowHandle& button, bool checked);
 
     void listInsert(AfxWindowHandle& list, int index, const CString& text);
@@ -110,7 +119,7 @@ class AfxDialogWindow : public QDialog {
     std::vector<std::pair<int, AfxWindowHandle*>> m_controlsById;
     std::vector<AfxWindowHandle*> m_pending;
     std::vector<AfxWindowHandle*> m_pendingLists;
-    std::vector<std::pair<int, std::vector<AfxWindowHandle*>>> m_radioRuns;
+    unsigned m_checkChanges = 1;  // counts every button checked or unchecked
     CMenu m_systemMenu;
     bool m_hasSystemMenu = false;
     int m_baseUnitX = 0;

@@ -32,7 +32,13 @@ struct AfxWindowHandle {
 
     CString text;  // the text shown, or about to be shown when pending
     bool textPending = false;
-    bool checked = false;     // radio and push buttons
+    bool checked = false;  // radio and push buttons
+    // The first radio button of a run: the run's buttons once found, and the position last
+    // written by DDX_Radio with the dialog's check count at that time.
+    std::vector<AfxWindowHandle*> radioRun;
+    bool radioRunKnown = false;
+    int radioShown = -1;
+    unsigned radioShownAt = 0;
     AfxListEntries entries;   // list boxes
     AfxListIndex entryIndex;  // the texts of entries, for exact lookups
     int curSel = LB_ERR;

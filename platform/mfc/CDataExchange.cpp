@@ -11,12 +11,18 @@ CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
       m_pDlgWnd(pDlgWnd),
       m_window(AfxDialogWindowOf(pDlgWnd)) {}
 
+namespace {
+
+[[noreturn, gnu::cold]] void NoSuchControl(CDataExchange* exchange, int nIDC) {
+    qWarning("Dialog data exchange: no control with id %d", nIDC);
+    exchange->Fail();
+}
+
+}  // namespace
+
 HWND CDataExchange::PrepareCtrl(int nIDC) {
     AfxWindowHandle* control = m_window != nullptr ? m_window->control(nIDC) : nullptr;
-    if (control == nullptr) {
-        qWarning("Dialog data exchange: no control with id %d", nIDC);
-        Fail();
-    }
+    if (control == nullptr) NoSuchControl(this, nIDC);
     return control;
 }
 
@@ -51,8 +57,11 @@ void DDX_Radio(CDataExchange* pDX, int nIDC, int& value) {
         }
         return;
     }
+    // Counters write every member thousands of times a second: an unchanged run is left be.
+    if (first->dialog->radioShows(*first, value)) return;
     for (std::size_t i = 0; i < run.size(); ++i) {
         const bool wanted = static_cast<int>(i) == value;
         if (run[i]->checked != wanted) first->dialog->setChecked(*run[i], wanted);
     }
+    first->dialog->noteRadioShown(*first, value);
 }

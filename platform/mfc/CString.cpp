@@ -212,17 +212,11 @@ const char* Text(const char* s) {
 }
 }  // namespace
 
-bool operator==(const CString& a, const CString& b) {
-    return a.str() == b.str();
-}
 bool operator==(const CString& a, const char* b) {
     return a.Compare(b) == 0;
 }
 bool operator==(const char* a, const CString& b) {
     return b.Compare(a) == 0;
-}
-bool operator!=(const CString& a, const CString& b) {
-    return !(a == b);
 }
 bool operator!=(const CString& a, const char* b) {
     return !(a == b);

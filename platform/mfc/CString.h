@@ -70,10 +70,14 @@ CString operator+(const CString& a, const CString& b);
 CString operator+(const CString& a, const char* b);
 CString operator+(const char* a, const CString& b);
 
-bool operator==(const CString& a, const CString& b);
+inline bool operator==(const CString& a, const CString& b) {
+    return a.str() == b.str();
+}
 bool operator==(const CString& a, const char* b);
 bool operator==(const char* a, const CString& b);
-bool operator!=(const CString& a, const CString& b);
+inline bool operator!=(const CString& a, const CString& b) {
+    return !(a == b);
+}
 bool operator!=(const CString& a, const char* b);
 bool operator!=(const char* a, const CString& b);
 bool operator<(const CString& a, const CString& b);
