@@ -13,7 +13,8 @@ struct ThreadLookup {
     std::shared_ptr<const OpenDesign> design;
 };
 
-thread_local ThreadLookup lastLookup;
+// Initial-exec: a walk step reads it at a fixed offset from the thread pointer, without a call.
+[[gnu::tls_model("initial-exec")]] thread_local ThreadLookup lastLookup;
 
 }  // namespace
 
