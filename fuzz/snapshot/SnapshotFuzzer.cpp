@@ -124,8 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(!error.empty());
         return 0;
     }
-    const auto open = std::make_shared<const dbx::OpenDesign>(
-        dbx::OpenDesign{std::move(*decoded), "/nonexistent/pcb.sock"});
+    const auto open =
+        std::make_shared<const dbx::OpenDesign>(std::move(*decoded), "/nonexistent/pcb.sock");
     const dbx::Snapshot& s = open->snapshot;
     DesignContext context, idle;
     const uint32_t handle = dbx::OpenDesignTable::Instance().Add(open);

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "SnapshotReader.h"
 #include "SpareBuffer.h"
@@ -16,11 +17,15 @@
 namespace dbx {
 
 struct OpenDesign {
-    Snapshot snapshot;
-    std::string socketPath;  // where highlight requests go
-
+    OpenDesign(Snapshot received, std::string path)
+        : snapshot(std::move(received)), socketPath(std::move(path)) {}
+    OpenDesign(const OpenDesign&) = delete;
+    OpenDesign& operator=(const OpenDesign&) = delete;
     // The next design received reuses the bytes.
     ~OpenDesign() { SpareBuffer::Offer(std::move(snapshot).ReleaseBytes()); }
+
+    Snapshot snapshot;
+    std::string socketPath;  // where highlight requests go
 };
 
 class OpenDesignTable {
