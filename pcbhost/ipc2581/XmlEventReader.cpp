@@ -72,6 +72,23 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
+// Line feeds in [p, end), eight bytes at a time: a byte of the word XOR "\n\n..." is zero
+// exactly where a line feed stands, and only there does its high bit stay clear below.
+int CountLineFeeds(const char* p, const char* end) {
+    constexpr uint64_t kFeeds = 0x0A0A0A0A0A0A0A0AULL;
+    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+    int count = 0;
+    for (; end - p >= 8; p += 8) {
+        uint64_t word;
+        std::memcpy(&word, p, 8);
+        const uint64_t x = word ^ kFeeds;
+        const uint64_t marks = ~(((x & kLow7) + kLow7) | x | kLow7) >> 7;  // 1 per feed
+        count += static_cast<int>((marks * 0x0101010101010101ULL) >> 56);
+    }
+    for (; p < end; ++p) count += *p == '\n';
+    return count;
+}
+
 }  // namespace
 
 std::string_view LocalName(std::string_view name) {
@@ -124,8 +141,7 @@ void XmlEventReader::CountLinesTo(const char* at) const {
     const char* from = countedTo_;
     const size_t size = static_cast<size_t>(at - from);
     if (!std::memchr(from, '\r', size)) {
-        int lines = 0;
-        for (const char* p = from; p < at; ++p) lines += *p == '\n';
+        int lines = CountLineFeeds(from, at);
         // A line feed right after a carriage return ending the last span ends the same line.
         if (afterCarriageReturn_ && *from == '\n') --lines;
         line_ += lines;
@@ -514,26 +530,31 @@ XmlEventReader::Step XmlEventReader::ParseMarkup(const char*& p, const char* end
     return ParseStartTag(p, end);
 }
 
-XmlEventReader::Step XmlEventReader::ScanName(const char*& p, const char* end) {
+XmlEventReader::Step XmlEventReader::ScanName(const char*& p, const char* end,
+                                              const char** localName) {
     if (p == end) return Step::NeedMore;
     if (!Is(*p, kNameStart)) {
         if (static_cast<unsigned char>(*p) >= 0x80)
             return Refuse(p, "names with non-ASCII characters are not supported");
         return Malformed(p, kInvalidToken);
     }
-    ++p;
-    while (p < end && Is(*p, kNameChar)) ++p;
+    const char* local = p;
+    for (; p < end && Is(*p, kNameChar); ++p)
+        if (*p == ':') local = p + 1;
     if (p == end) return Step::NeedMore;
     if (static_cast<unsigned char>(*p) >= 0x80)
         return Refuse(p, "names with non-ASCII characters are not supported");
+    if (localName) *localName = local;
     return Step::Done;
 }
 
 XmlEventReader::Step XmlEventReader::ParseStartTag(const char*& p, const char* end) {
     const char* q = p + 1;
-    Step step = ScanName(q, end);
+    const char* local = nullptr;
+    Step step = ScanName(q, end, &local);
     if (step != Step::Done) return step;
     const std::string_view name(p + 1, static_cast<size_t>(q - p - 1));
+    const std::string_view localName(local, static_cast<size_t>(q - local));
     attributes_.clear();
     decodedValues_.clear();
     decoded_.clear();
@@ -556,9 +577,10 @@ XmlEventReader::Step XmlEventReader::ParseStartTag(const char*& p, const char* e
         }
         if (q == spaceStart) return Malformed(q, kInvalidToken);
         const char* attributeName = q;
-        step = ScanName(q, end);
+        step = ScanName(q, end, &local);
         if (step != Step::Done) return step;
         const std::string_view qualified(attributeName, static_cast<size_t>(q - attributeName));
+        const std::string_view attributeLocalName(local, static_cast<size_t>(q - local));
         while (q < end && IsSpace(*q)) ++q;
         if (q == end) return Step::NeedMore;
         if (*q != '=') return Malformed(q, kInvalidToken);
@@ -569,13 +591,14 @@ XmlEventReader::Step XmlEventReader::ParseStartTag(const char*& p, const char* e
         const char quote = *q++;
         // Past the limit the tag is refused anyway: further attributes are only checked.
         const bool keep = attributeCount_++ <= limits_.maxAttributes;
-        if (keep) attributes_.push_back({qualified, LocalName(qualified), {}});
+        if (keep) attributes_.push_back({qualified, attributeLocalName, {}});
         const char* valueStart = q;
         step = ParseValue(q, end, quote, keep);
         if (step != Step::Done) return step;
         if (!keep) continue;
         for (size_t i = 0; i + 1 < attributes_.size(); ++i)
-            if (attributes_[i].name == qualified)
+            if (attributes_[i].name.size() == qualified.size() &&
+                attributes_[i].name[0] == qualified[0] && attributes_[i].name == qualified)
                 return Malformed(attributeName, "duplicate attribute");
         if (decodedValues_.back().offset == kNotDecoded)
             attributes_.back().value =
@@ -608,7 +631,7 @@ XmlEventReader::Step XmlEventReader::ParseStartTag(const char*& p, const char* e
         openNameEnds_.push_back(static_cast<uint32_t>(openNames_.size()));
     }
     sawRoot_ = true;
-    handler_.StartElement(LocalName(name), XmlAttributes(attributes_.data(), attributes_.size()));
+    handler_.StartElement(localName, XmlAttributes(attributes_.data(), attributes_.size()));
     if (failed_) return Step::Failed;
     if (selfClosing) {
         --depth_;

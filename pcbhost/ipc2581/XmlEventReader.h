@@ -93,7 +93,8 @@ class XmlEventReader {
     // the end of the chunk.
     const char* ValidCharactersEnd(const char* p, const char* end, bool last, bool& cut) const;
 
-    Step ScanName(const char*& p, const char* end);
+    // Moves p past a name; sets *localName to the part after its last colon.
+    Step ScanName(const char*& p, const char* end, const char** localName = nullptr);
     Step Refuse(const char* at, std::string reason);
     Step RefuseAtLine(int line, std::string reason);
     Step Malformed(const char* at, const char* what) {
