@@ -441,7 +441,9 @@ XmlEventReader::Step XmlEventReader::SkipUntilClose(const char*& p, const char* 
                                                           : std::string_view("?>");
     for (;;) {
         const auto* found =
-            static_cast<const char*>(std::memchr(p, close[0], static_cast<size_t>(end - p)));
+            p == end
+                ? nullptr
+                : static_cast<const char*>(std::memchr(p, close[0], static_cast<size_t>(end - p)));
         if (!found) {
             p = end;
             break;
