@@ -300,7 +300,8 @@ XmlEventReader::Step XmlEventReader::ParseXmlDeclaration(const char* p, const ch
     };
     std::string_view version, encoding, standalone;
     if (!pseudoAttribute("version", version) || version.empty() ||
-        !std::all_of(version.begin(), version.end(), [](char c) { return Is(c, kNameChar); }))
+        !std::all_of(version.begin(), version.end(),
+                     [](char c) { return Is(c, kNameChar) && c != ':'; }))
         return Malformed(bad ? bad : p, "XML declaration not well-formed");
     if (pseudoAttribute("encoding", encoding)) {
         const bool wellFormed = !encoding.empty() &&

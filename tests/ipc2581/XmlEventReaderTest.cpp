@@ -127,6 +127,7 @@ const std::vector<Case> kMalformed = {
     {"<a><?xml version='1.0'?></a>", "malformed XML: XML or text declaration not at start", 1},
     {" <?xml version='1.0'?><a/>", "malformed XML: XML or text declaration not at start", 1},
     {"<?xml encoding='UTF-8'?><a/>", "malformed XML: XML declaration not well-formed", 1},
+    {"<?xml version=':.0'?><a/>", "malformed XML: XML declaration not well-formed", 1},
     {"<?xml version='1.0'encoding='UTF-8'?><a/>", "malformed XML: XML declaration not", 1},
     {"<?xml version='1.0' encoding='ISO-8859-1'?><a/>", "encoding \"ISO-8859-1\" is not", 1},
     {"\xFF\xFE<\0a\0/\0>\0", "UTF-16 files are not supported", 1},  // cut at the first zero
