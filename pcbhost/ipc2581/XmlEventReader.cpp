@@ -299,7 +299,8 @@ XmlEventReader::Step XmlEventReader::ParseXmlDeclaration(const char* p, const ch
         return true;
     };
     std::string_view version, encoding, standalone;
-    if (!pseudoAttribute("version", version) || version.empty() ||
+    // expat takes an empty version; so does this reader.
+    if (!pseudoAttribute("version", version) ||
         !std::all_of(version.begin(), version.end(),
                      [](char c) { return Is(c, kNameChar) && c != ':'; }))
         return Malformed(bad ? bad : p, "XML declaration not well-formed");

@@ -90,6 +90,7 @@ const std::vector<Case> kWellFormed = {
     {"<a>\r\n<b>\r<c>\n<d/></c></b></a>", "1:<a>2:<b>3:<c>4:<d></></></></>"},
     {"<a x='\xC3\xA9\xE2\x82\xAC'>\xF0\x9F\x98\x80</a>", "1:<a x=\xC3\xA9\xE2\x82\xAC></>"},
     {"<a>]</a>", "1:<a></>"},
+    {"<?xml version=''?><a/>", "1:<a></>"},
 };
 
 const std::vector<Case> kMalformed = {
