@@ -60,13 +60,11 @@ size_t SkipSpace(std::string_view s, size_t i) {
 
 bool ParseIpc2581Board(std::string_view bytes, const std::string& fileName, Design& out,
                        ReadError& error) {
-    size_t offset = 0;
+    // The bytes are in memory already: one chunk, nothing copied.
     return ReadStream(
         [&](XmlEventReader& reader, bool& parsed, bool& last, ReadError&) {
-            const size_t size = std::min(kChunkBytes, bytes.size() - offset);
-            last = offset + size == bytes.size();
-            parsed = reader.Feed(bytes.data() + offset, size, last);
-            offset += size;
+            last = true;
+            parsed = reader.Feed(bytes.data(), bytes.size(), true);
             return true;
         },
         fileName, out, error);
