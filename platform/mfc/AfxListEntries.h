@@ -30,10 +30,21 @@ class AfxListEntries {
     // list as a binary search over one array would.
     template <class Less>
     std::size_t upperBound(const CString& text, Less less) const {
+        // The probes close in on one place: once they fall in one block, they stay there
+        // without looking the block up again.
+        std::size_t block = 0, blockFirst = 0, blockEnd = 0;
+        auto entry = [&](std::size_t index) -> const CString& {
+            if (index < blockFirst || index >= blockEnd) {
+                block = BlockOf(index);
+                blockFirst = starts_[block];
+                blockEnd = blockFirst + blocks_[block].size();
+            }
+            return texts_[blocks_[block][index - blockFirst]];
+        };
         std::size_t first = 0, count = size_;
         while (count > 0) {
             const std::size_t half = count / 2;
-            if (!less(text, (*this)[first + half])) {
+            if (!less(text, entry(first + half))) {
                 first += half + 1;
                 count -= half + 1;
             } else {
