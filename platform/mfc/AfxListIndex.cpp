@@ -92,7 +92,15 @@ void AfxListIndex::Erase(const CString& entry) {
 }
 
 void AfxListIndex::Clear() {
-    slots_ = {};  // gives the table's memory back, as a list reset does
+    // A list is often filled again to about its old size: a table of moderate size is kept,
+    // emptied, so that refilling does not grow it step by step again; a large one is given
+    // back, as a list reset gives back its entries.
+    constexpr std::size_t kKeptSlots = std::size_t(1) << 16;
+    if (slots_.size() > kKeptSlots) {
+        slots_ = {};
+    } else if (used_ > 0) {
+        for (Slot& slot : slots_) slot = Slot{};
+    }
     used_ = 0;
 }
 
