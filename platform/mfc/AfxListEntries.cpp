@@ -1,6 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AfxListEntries.h"
 
+std::uint64_t AfxListEntries::SortKey(const CString& text) {
+    std::uint64_t key = 0;
+    const char* p = text.GetString();
+    for (int i = 0; i < 8; ++i) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
+        key = key << 8 | c;
+        if (*p != '\0') ++p;
+    }
+    return key;
+}
+
 void AfxListEntries::RenumberFrom(std::size_t block) {
     starts_.resize(blocks_.size());
     std::size_t start = block == 0 ? 0 : starts_[block - 1] + blocks_[block - 1].size();
@@ -21,9 +33,11 @@ void AfxListEntries::insert(std::size_t index, const CString& text) {
     if (freeSlots_.empty()) {
         slot = static_cast<std::uint32_t>(texts_.size());
         texts_.push_back(text);
+        keys_.push_back(SortKey(text));
     } else {
         slot = freeSlots_.back();
         texts_[slot] = text;
+        keys_[slot] = SortKey(text);
         freeSlots_.pop_back();
     }
     std::vector<std::uint32_t>& entries = blocks_[block];
@@ -54,6 +68,7 @@ void AfxListEntries::erase(std::size_t index) {
 
 void AfxListEntries::clear() {
     texts_ = {};
+    keys_ = {};
     freeSlots_ = {};
     blocks_ = {};
     starts_ = {};

@@ -27,24 +27,29 @@ class AfxListEntries {
     void clear();
 
     // The first index whose entry sorts after text (size() when none), bisecting the whole
-    // list as a binary search over one array would.
+    // list as a binary search over one array would. `less` orders texts by their bytes with
+    // ASCII letters folded to lower case first, as SortKey does for the first eight bytes, so
+    // most probes are decided by the keys without reading an entry's text.
     template <class Less>
     std::size_t upperBound(const CString& text, Less less) const {
+        const std::uint64_t key = SortKey(text);
         // The probes close in on one place: once they fall in one block, they stay there
         // without looking the block up again.
         std::size_t block = 0, blockFirst = 0, blockEnd = 0;
-        auto entry = [&](std::size_t index) -> const CString& {
+        auto sortsBefore = [&](std::size_t index) {
             if (index < blockFirst || index >= blockEnd) {
                 block = BlockOf(index);
                 blockFirst = starts_[block];
                 blockEnd = blockFirst + blocks_[block].size();
             }
-            return texts_[blocks_[block][index - blockFirst]];
+            const std::uint32_t slot = blocks_[block][index - blockFirst];
+            const std::uint64_t entryKey = keys_[slot];
+            return key != entryKey ? key < entryKey : less(text, texts_[slot]);
         };
         std::size_t first = 0, count = size_;
         while (count > 0) {
             const std::size_t half = count / 2;
-            if (!less(text, entry(first + half))) {
+            if (!sortsBefore(first + half)) {
                 first += half + 1;
                 count -= half + 1;
             } else {
@@ -53,6 +58,10 @@ class AfxListEntries {
         }
         return first;
     }
+
+    // The first eight bytes of the text, up to its end, ASCII letters folded to lower case,
+    // read as one big-endian number: keys in this order are texts in that order.
+    static std::uint64_t SortKey(const CString& text);
 
   private:
     static constexpr std::size_t kBlockEntries = 256;
@@ -64,7 +73,8 @@ class AfxListEntries {
     }
     void RenumberFrom(std::size_t block);
 
-    std::vector<CString> texts_;  // by slot; a freed slot is empty until reused
+    std::vector<CString> texts_;       // by slot; a freed slot is empty until reused
+    std::vector<std::uint64_t> keys_;  // by slot: SortKey of its text
     std::vector<std::uint32_t> freeSlots_;
     std::vector<std::vector<std::uint32_t>> blocks_;  // slots in list order; none empty
     std::vector<std::size_t> starts_;                 // index of each block's first entry

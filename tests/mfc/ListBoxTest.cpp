@@ -43,6 +43,22 @@ TEST_F(ListBoxTest, SortedInsertionIgnoresAsciiCaseThenOrdersByBytes) {
     dialog.DoModal();
 }
 
+// Texts agreeing in their first eight bytes, or in all but case, or beyond ASCII, still sort
+// by their whole text.
+TEST_F(ListBoxTest, TextsSharingALongPrefixSortByTheirWholeText) {
+    afxtest::OnNextModal([](CDialog& d) {
+        auto& list = static_cast<TestDialog&>(d).m_sorted;
+        for (const char* s : {"CONNECTOR_B", "connector_a", "Connector_A", "CONNECTO", "connector",
+                              "CONNECTOR_A2", "\xE9t\xE9", "\xC9T\xC9", "conn\xE9", "Conn"})
+            list.AddString(s);
+        const Entries expected = {"Conn",        "CONNECTO",     "connector",   "Connector_A",
+                                  "connector_a", "CONNECTOR_A2", "CONNECTOR_B", "conn\xE9",
+                                  "\xC9T\xC9",   "\xE9t\xE9"};
+        EXPECT_EQ(afxtest::ListEntries(d, testdlg::kSorted), expected);
+    });
+    dialog.DoModal();
+}
+
 TEST_F(ListBoxTest, IdenticalStringGoesAfterTheOnesAlreadyThere) {
     afxtest::OnNextModal([](CDialog& d) {
         auto& list = static_cast<TestDialog&>(d).m_sorted;
