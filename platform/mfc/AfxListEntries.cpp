@@ -5,9 +5,7 @@ std::uint64_t AfxListEntries::SortKey(const CString& text) {
     std::uint64_t key = 0;
     const char* p = text.GetString();
     for (int i = 0; i < 8; ++i) {
-        unsigned char c = static_cast<unsigned char>(*p);
-        if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
-        key = key << 8 | c;
+        key = key << 8 | AfxFoldAscii(static_cast<unsigned char>(*p));
         if (*p != '\0') ++p;
     }
     return key;

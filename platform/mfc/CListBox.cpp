@@ -9,21 +9,10 @@
 namespace {
 
 // Sorted lists order by text with ASCII letter case ignored, then by bytes.
-// Ignoring ASCII case first, then byte by byte: CompareNoCase, then Compare on a tie, in one
-// pass (a tie under folding has equal lengths, so its first differing byte decides).
 bool SortsBefore(const CString& a, const CString& b) {
-    const auto* p = reinterpret_cast<const unsigned char*>(a.GetString());
-    const auto* q = reinterpret_cast<const unsigned char*>(b.GetString());
-    auto fold = [](unsigned char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-    };
-    int bytes = 0;  // the first byte difference, for a tie
-    for (;; ++p, ++q) {
-        const unsigned char fp = fold(*p), fq = fold(*q);
-        if (fp != fq) return fp < fq;
-        if (bytes == 0 && *p != *q) bytes = *p < *q ? -1 : 1;
-        if (*p == 0) return bytes < 0;
-    }
+    const int folded = a.CompareNoCase(b);
+    if (folded != 0) return folded < 0;
+    return a.Compare(b) < 0;
 }
 
 bool InRange(const AfxWindowHandle* list, int index) {

@@ -16,10 +16,6 @@ int CompareBytes(const char* a, const char* b) {
     return result < 0 ? -1 : (result > 0 ? 1 : 0);
 }
 
-unsigned char FoldAscii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
-
 }  // namespace
 
 CString::CString(const char* text) : m_text(text != nullptr ? text : "") {}
@@ -95,8 +91,8 @@ int CString::CompareNoCase(const char* other) const {
     const auto* a = reinterpret_cast<const unsigned char*>(m_text.c_str());
     const auto* b = reinterpret_cast<const unsigned char*>(other != nullptr ? other : "");
     for (;; ++a, ++b) {
-        const unsigned char ca = FoldAscii(*a);
-        const unsigned char cb = FoldAscii(*b);
+        const unsigned char ca = AfxFoldAscii(*a);
+        const unsigned char cb = AfxFoldAscii(*b);
         if (ca != cb) return ca < cb ? -1 : 1;
         if (ca == 0) return 0;
     }
@@ -142,7 +138,7 @@ void CString::MakeUpper() {
 }
 
 void CString::MakeLower() {
-    for (char& c : m_text) c = static_cast<char>(FoldAscii(static_cast<unsigned char>(c)));
+    for (char& c : m_text) c = static_cast<char>(AfxFoldAscii(static_cast<unsigned char>(c)));
 }
 
 void CString::TrimLeft() {

@@ -6,6 +6,11 @@
 
 #include "AfxTypes.h"
 
+// An ASCII letter in lower case; any other byte as it is. CompareNoCase and MakeLower fold so.
+inline unsigned char AfxFoldAscii(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
 class CString {
   public:
     CString() = default;
