@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <QHash>
 
-#include "RegularFile.h"
+#include "boardreaders/RegularFile.h"
 
 namespace pcbhost {
 
@@ -35,7 +35,7 @@ DesignFileWatcher::DesignFileWatcher(const QString& filePath, int pollMs, bool u
 // is not a regular one of bounded size is never read: it hashes as its status and the reason, so
 // that the reload that follows reports it.
 std::optional<size_t> DesignFileWatcher::ContentHash() const {
-    RegularFile file;
+    boards::RegularFile file;
     std::string reason;
     if (!file.Open(QFile::encodeName(filePath_).toStdString(), &reason)) {
         if (!QFileInfo::exists(filePath_)) return std::nullopt;

@@ -14,13 +14,13 @@
 #include "Dbx32.h"
 #include "DbxProtocol.h"
 #include "DesignFileWatcher.h"
-#include "DesignLoader.h"
 #include "DesignServer.h"
 #include "HighlightLog.h"
 #include "InfoOptions.h"
 #include "LineWriter.h"
 #include "PackageVersion.h"
 #include "SignalShutdown.h"
+#include "boardreaders/BoardFormats.h"
 
 #ifdef PCBHOST_HAVE_KICADLINK
 #include "kicadlink/QueuedKicadLink.h"
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     pcbhost::DesignFileWatcher watcher(QString::fromStdString(designPath));
     auto design = std::make_shared<pcbhost::Design>();
     pcbhost::ReadError readError;
-    if (!pcbhost::DesignLoader::Load(designPath, *design, readError)) {
+    if (!boards::BoardFormats::Load(designPath, *design, readError)) {
         std::fprintf(stderr, "pcbhost: %s\n", readError.ToString().c_str());
         return 1;
     }
@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
     watcher.SetOnChanged([&] {
         auto reloaded = std::make_shared<pcbhost::Design>();
         pcbhost::ReadError reloadError;
-        if (!pcbhost::DesignLoader::Load(designPath, *reloaded, reloadError)) {
+        if (!boards::BoardFormats::Load(designPath, *reloaded, reloadError)) {
             out.Write("error " + reloadError.ToString() + " (still serving the last good design)");
             return;
         }

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "SnapshotBuilder.h"
-#include "pcbhost/ipc2581/Ipc2581Reader.h"
+#include "boardreaders/ipc2581/Ipc2581Reader.h"
 
 namespace {
 
@@ -45,10 +45,10 @@ bool Measure(const std::string& label, const std::string& path, int runs) {
     // reader's.
     const long peakBefore = PeakRssMiB();
     for (int run = 0; run < runs; ++run) {
-        pcbhost::Design served;
-        pcbhost::ReadError error;
+        boards::Design served;
+        boards::ReadError error;
         const auto start = Clock::now();
-        if (!pcbhost::ReadIpc2581Board(path, served, error)) return false;
+        if (!boards::ReadIpc2581Board(path, served, error)) return false;
         snapshotBytes = pcbhost::SnapshotBuilder::Build(served, 1).size();
         bestServed = std::min(bestServed, MillisecondsSince(start));
     }
@@ -64,11 +64,11 @@ bool Measure(const std::string& label, const std::string& path, int runs) {
         }
         fileBytes = bytes.size();
         for (int run = 0; run < runs; ++run) {
-            pcbhost::Design design;
-            pcbhost::ReadError error;
+            boards::Design design;
+            boards::ReadError error;
             const double cpu = CpuMilliseconds();
             const auto start = Clock::now();
-            if (!pcbhost::ParseIpc2581Board(bytes, path, design, error)) {
+            if (!boards::ParseIpc2581Board(bytes, path, design, error)) {
                 std::printf("%s: %s\n", label.c_str(), error.ToString().c_str());
                 return false;
             }

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "pcbhost/kicad/KicadBoardReader.h"
+#include "boardreaders/kicad/KicadBoardReader.h"
 #ifdef KICAD_BENCH_HAVE_SNAPSHOT
 #include "SnapshotBuilder.h"
 #endif
@@ -22,7 +22,7 @@ double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-size_t PadCount(const pcbhost::Design& design) {
+size_t PadCount(const boards::Design& design) {
     size_t pads = 0;
     for (const auto& component : design.components) pads += component.pads.size();
     return pads;
@@ -41,10 +41,10 @@ bool Measure(const std::string& label, const std::string& path, int runs) {
     double bestParse = 1e300, bestServed = 1e300;
     size_t components = 0, pads = 0, snapshotBytes = 0;
     for (int run = 0; run < runs; ++run) {
-        pcbhost::Design design;
-        pcbhost::ReadError error;
+        boards::Design design;
+        boards::ReadError error;
         auto start = Clock::now();
-        if (!pcbhost::ParseKicadBoard(bytes, path, design, error)) {
+        if (!boards::ParseKicadBoard(bytes, path, design, error)) {
             std::printf("%s: %s\n", label.c_str(), error.ToString().c_str());
             return false;
         }
@@ -52,9 +52,9 @@ bool Measure(const std::string& label, const std::string& path, int runs) {
         components = design.components.size();
         pads = PadCount(design);
 
-        pcbhost::Design served;
+        boards::Design served;
         start = Clock::now();
-        if (!pcbhost::ReadKicadBoard(path, served, error)) return false;
+        if (!boards::ReadKicadBoard(path, served, error)) return false;
 #ifdef KICAD_BENCH_HAVE_SNAPSHOT
         snapshotBytes = pcbhost::SnapshotBuilder::Build(served, 1).size();
 #endif

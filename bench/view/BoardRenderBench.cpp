@@ -19,7 +19,7 @@
 #include "pcbhost/view/BoardScene.h"
 
 #ifdef PCBHOST_VIEW_BENCH_KICAD_BOARD
-#include "pcbhost/kicad/KicadBoardReader.h"
+#include "boardreaders/kicad/KicadBoardReader.h"
 #endif
 
 using namespace pcbhost::view;
@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
 #ifdef PCBHOST_VIEW_BENCH_KICAD_BOARD
     auto demo = std::make_shared<pcbhost::Design>();
     pcbhost::ReadError error;
-    if (pcbhost::ReadKicadBoard(PCBHOST_VIEW_BENCH_KICAD_BOARD, *demo, error)) {
+    if (boards::ReadKicadBoard(PCBHOST_VIEW_BENCH_KICAD_BOARD, *demo, error)) {
         Run("video.kicad_pcb", demo);
     } else {
         std::printf("video.kicad_pcb not read: %s\n", error.ToString().c_str());

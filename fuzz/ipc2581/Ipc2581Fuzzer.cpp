@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "pcbhost/ipc2581/Ipc2581Reader.h"
+#include "boardreaders/ipc2581/Ipc2581Reader.h"
 
 namespace {
 
@@ -19,10 +19,10 @@ bool HasControlCharacter(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    pcbhost::Design design;
-    pcbhost::ReadError error;
+    boards::Design design;
+    boards::ReadError error;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    if (!pcbhost::ParseIpc2581Board(bytes, "fuzz.xml", design, error)) {
+    if (!boards::ParseIpc2581Board(bytes, "fuzz.xml", design, error)) {
         if (error.reason.empty() || error.line < 1) std::abort();
         return 0;
     }

@@ -13,14 +13,14 @@
 #include <string>
 #include <string_view>
 
-#include "pcbhost/ipc2581/XmlEventReader.h"
+#include "boardreaders/ipc2581/XmlEventReader.h"
 
 namespace {
 
-using pcbhost::ipc2581::LocalName;
-using pcbhost::ipc2581::XmlAttributes;
-using pcbhost::ipc2581::XmlEventHandler;
-using pcbhost::ipc2581::XmlEventReader;
+using boards::ipc2581::LocalName;
+using boards::ipc2581::XmlAttributes;
+using boards::ipc2581::XmlEventHandler;
+using boards::ipc2581::XmlEventReader;
 
 struct ExpatRun {
     XML_Parser parser = nullptr;

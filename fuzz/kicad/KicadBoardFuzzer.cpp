@@ -7,13 +7,13 @@
 #include <string_view>
 
 #include "Dbx32.h"
-#include "pcbhost/kicad/KicadBoardReader.h"
+#include "boardreaders/kicad/KicadBoardReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    pcbhost::Design design;
-    pcbhost::ReadError error;
+    boards::Design design;
+    boards::ReadError error;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    if (!pcbhost::ParseKicadBoard(bytes, "fuzz.kicad_pcb", design, error)) {
+    if (!boards::ParseKicadBoard(bytes, "fuzz.kicad_pcb", design, error)) {
         if (error.reason.empty() || error.line < 1) std::abort();
         return 0;
     }

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "KicadIpcClient.h"
-#include "pcbhost/ReadError.h"
-#include "pcbhost/kicad/KicadBoardReader.h"
+#include "boardreaders/ReadError.h"
+#include "boardreaders/kicad/KicadBoardReader.h"
 
 namespace pcbhost::kicadlink {
 

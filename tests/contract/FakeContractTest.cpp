@@ -4,17 +4,17 @@
 
 #include "DesignDbContract.h"
 #include "FakeDesignDb.h"
-#include "JsonDesignReader.h"
+#include "boardreaders/json/JsonDesignReader.h"
 
 namespace contract {
 
 // Serves the JSON design, read by pcbhost's own reader, from the fake.
 struct FakeBackend {
     ::testing::AssertionResult Serve(const std::string& json) {
-        pcbhost::Design design;
-        pcbhost::ReadError error;
-        if (!pcbhost::JsonDesignReader::ReadBytes(QByteArray::fromStdString(json), "contract.json",
-                                                  design, error))
+        boards::Design design;
+        boards::ReadError error;
+        if (!boards::JsonDesignReader::ReadBytes(QByteArray::fromStdString(json), "contract.json",
+                                                 design, error))
             return ::testing::AssertionFailure() << error.ToString();
         fake::Design served;
         for (const auto& style : design.padStyles)

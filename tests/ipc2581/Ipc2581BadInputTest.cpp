@@ -7,13 +7,13 @@
 #include <fstream>
 #include <string>
 
-#include "pcbhost/DesignLoader.h"
-#include "pcbhost/ipc2581/Ipc2581Reader.h"
+#include "boardreaders/BoardFormats.h"
+#include "boardreaders/ipc2581/Ipc2581Reader.h"
 
 namespace {
 
-using pcbhost::Design;
-using pcbhost::ReadError;
+using boards::Design;
+using boards::ReadError;
 
 const std::string kHead = "<?xml version=\"1.0\"?>\n<IPC-2581 revision=\"C\">\n";
 const std::string kStep =
@@ -25,7 +25,7 @@ ReadError Refused(const std::string& text) {
     Design design;
     design.components.emplace_back().refDes = "KEEP";
     ReadError error;
-    EXPECT_FALSE(pcbhost::ParseIpc2581Board(text, "bad.xml", design, error));
+    EXPECT_FALSE(boards::ParseIpc2581Board(text, "bad.xml", design, error));
     EXPECT_EQ(error.file, "bad.xml");
     EXPECT_FALSE(error.reason.empty());
     EXPECT_EQ(design.components.size(), 1u);
@@ -87,7 +87,7 @@ TEST(Ipc2581BadInput, MisplacedElementsAreIgnored) {
     // Pads, pad stacks and placements only count where they belong.
     Design design;
     ReadError error;
-    ASSERT_TRUE(pcbhost::ParseIpc2581Board(
+    ASSERT_TRUE(boards::ParseIpc2581Board(
         kHead + kStep +
             "<LayerFeature layerRef=\"TOP\"><Set><Pad><LayerPad layerRef=\"TOP\"><PinRef "
             "componentRef=\"U1\" pin=\"1\"/></LayerPad></Pad></Set></LayerFeature>"
@@ -170,18 +170,18 @@ TEST_F(Ipc2581LoaderTest, ChoosesTheReaderByExtensionOrRootElement) {
         SCOPED_TRACE(name);
         Design design;
         ReadError error;
-        ASSERT_TRUE(pcbhost::DesignLoader::Load(Write(name, board), design, error))
+        ASSERT_TRUE(boards::BoardFormats::Load(Write(name, board), design, error))
             << error.ToString();
         ASSERT_EQ(design.components.size(), 1u);
         EXPECT_EQ(design.components[0].refDes, "U7");
     }
     Design design;
     ReadError error;
-    EXPECT_FALSE(pcbhost::DesignLoader::Load(Write("notes.xml", "<notes/>"), design, error));
+    EXPECT_FALSE(boards::BoardFormats::Load(Write("notes.xml", "<notes/>"), design, error));
     EXPECT_NE(error.reason.find("not an IPC-2581 file"), std::string::npos) << error.reason;
-    EXPECT_FALSE(pcbhost::DesignLoader::Load(Write("notes.txt", "<notes/>"), design, error));
+    EXPECT_FALSE(boards::BoardFormats::Load(Write("notes.txt", "<notes/>"), design, error));
     EXPECT_NE(error.reason.find("unknown design file type"), std::string::npos) << error.reason;
-    EXPECT_FALSE(pcbhost::DesignLoader::Load((dir_ / "missing.xml").string(), design, error));
+    EXPECT_FALSE(boards::BoardFormats::Load((dir_ / "missing.xml").string(), design, error));
     EXPECT_EQ(error.line, 0);
 }
 

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "BoardFigures.h"
-#include "pcbhost/DesignLoader.h"
-#include "pcbhost/ipc2581/Ipc2581Reader.h"
+#include "boardreaders/BoardFormats.h"
+#include "boardreaders/ipc2581/Ipc2581Reader.h"
 
 namespace {
 
-using pcbhost::Design;
-using pcbhost::ReadError;
+using boards::Design;
+using boards::ReadError;
 
 const std::string kDataDir = PARTWISE_IPC2581_DATA_DIR;
 const std::string kSourceDataDir = std::string(PARTWISE_SOURCE_DIR) + "/tests/ipc2581/data";
@@ -22,19 +22,18 @@ const std::string kSourceDataDir = std::string(PARTWISE_SOURCE_DIR) + "/tests/ip
 Design ReadBoard(const std::string& name) {
     Design design;
     ReadError error;
-    EXPECT_TRUE(pcbhost::ReadIpc2581Board(kDataDir + "/" + name, design, error))
-        << error.ToString();
+    EXPECT_TRUE(boards::ReadIpc2581Board(kDataDir + "/" + name, design, error)) << error.ToString();
     return design;
 }
 
-const pcbhost::Component* Find(const Design& design, const std::string& refDes) {
+const boards::Component* Find(const Design& design, const std::string& refDes) {
     for (const auto& c : design.components)
         if (c.refDes == refDes) return &c;
     return nullptr;
 }
 
 TEST(Ipc2581Exports, EveryFigureOfTheExpectedTableMatches) {
-    const auto rows = pcbhost::test::ReadFigureTable(kSourceDataDir + "/expected.tsv", 7);
+    const auto rows = boards::test::ReadFigureTable(kSourceDataDir + "/expected.tsv", 7);
     ASSERT_EQ(rows.size(), 3u) << "expected table missing or changed";
     for (const auto& row : rows) {
         SCOPED_TRACE(row[0]);
@@ -42,9 +41,9 @@ TEST(Ipc2581Exports, EveryFigureOfTheExpectedTableMatches) {
         // Through the loader, as pcbhost opens it.
         Design design;
         ReadError error;
-        ASSERT_TRUE(pcbhost::DesignLoader::Load(kDataDir + "/" + row[0], design, error))
+        ASSERT_TRUE(boards::BoardFormats::Load(kDataDir + "/" + row[0], design, error))
             << error.ToString();
-        const auto f = pcbhost::test::FiguresServed(design);
+        const auto f = boards::test::FiguresServed(design);
         EXPECT_EQ(f.components, std::stoul(row[1]));
         EXPECT_EQ(f.pads, std::stoul(row[2]));
         EXPECT_EQ(f.holedPads, std::stoul(row[3]));
@@ -99,7 +98,7 @@ TEST(Ipc2581Exports, AllegroMechanicalPinsAndUnnamedPartsAreKept) {
     // J1 MECH1 has no PinRef: placed from the package, it lands on a 100C75D pad.
     const auto* j1 = Find(design, "J1");
     ASSERT_NE(j1, nullptr);
-    const pcbhost::Pad* mech1 = nullptr;
+    const boards::Pad* mech1 = nullptr;
     for (const auto& pad : j1->pads)
         if (pad.number == "MECH1") mech1 = &pad;
     ASSERT_NE(mech1, nullptr);

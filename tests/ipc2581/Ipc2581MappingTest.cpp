@@ -5,15 +5,15 @@
 
 #include <string>
 
-#include "pcbhost/ipc2581/DecimalText.h"
-#include "pcbhost/ipc2581/Ipc2581Reader.h"
+#include "boardreaders/ipc2581/DecimalText.h"
+#include "boardreaders/ipc2581/Ipc2581Reader.h"
 
 namespace {
 
-using pcbhost::Design;
-using pcbhost::ReadError;
-using pcbhost::ipc2581::DecimalText;
-using pcbhost::ipc2581::LengthUnit;
+using boards::Design;
+using boards::ReadError;
+using boards::ipc2581::DecimalText;
+using boards::ipc2581::LengthUnit;
 
 // A document with two copper layers and the given dictionary, step and BOM contents.
 std::string Document(const std::string& units, const std::string& dictionary,
@@ -33,11 +33,11 @@ std::string Document(const std::string& units, const std::string& dictionary,
 Design Parse(const std::string& text) {
     Design design;
     ReadError error;
-    EXPECT_TRUE(pcbhost::ParseIpc2581Board(text, "test.xml", design, error)) << error.ToString();
+    EXPECT_TRUE(boards::ParseIpc2581Board(text, "test.xml", design, error)) << error.ToString();
     return design;
 }
 
-std::string StyleOf(const Design& design, const pcbhost::Pad& pad) {
+std::string StyleOf(const Design& design, const boards::Pad& pad) {
     return pad.padStyle < 0 ? "(none)" : design.padStyles.at(pad.padStyle).name;
 }
 
@@ -201,7 +201,7 @@ TEST(Ipc2581Mapping, UnitsAndPlacementOfTheBoardView) {
     EXPECT_NEAR(u1.outline[0].a.y, -(50.8 + 2.54), 1e-9);
     ASSERT_EQ(u1.pads.size(), 1u);
     const auto& geometry = design.padStyles.at(u1.pads[0].padStyle).geometry;
-    EXPECT_EQ(geometry.shape, pcbhost::PadShape::Rect);
+    EXPECT_EQ(geometry.shape, boards::PadShape::Rect);
     EXPECT_NEAR(geometry.sizeX, 1.5, 1e-9);  // microns, from the dictionary's own units
     EXPECT_NEAR(geometry.sizeY, 0.5, 1e-9);
     // A dictionary without units of its own is in the CadHeader's, which comes after it.

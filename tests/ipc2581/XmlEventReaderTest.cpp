@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "pcbhost/ipc2581/XmlEventReader.h"
+#include "boardreaders/ipc2581/XmlEventReader.h"
 
 namespace {
 
-using pcbhost::ipc2581::XmlAttributes;
-using pcbhost::ipc2581::XmlEventHandler;
-using pcbhost::ipc2581::XmlEventReader;
-using pcbhost::ipc2581::XmlLimits;
+using boards::ipc2581::XmlAttributes;
+using boards::ipc2581::XmlEventHandler;
+using boards::ipc2581::XmlEventReader;
+using boards::ipc2581::XmlLimits;
 
 // Writes each event as text: `2:<a x=1 y=2>` (line, local name, attributes as given) and `</>`.
 class Recorder : public XmlEventHandler {

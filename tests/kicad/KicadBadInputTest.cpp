@@ -7,11 +7,11 @@
 #include <string>
 
 #include "Dbx32.h"
-#include "pcbhost/kicad/KicadBoardReader.h"
+#include "boardreaders/kicad/KicadBoardReader.h"
 
 namespace {
 
-using namespace pcbhost;
+using namespace boards;
 
 const char* const kGoodBoard = R"((kicad_pcb (version 20211014) (generator pcbnew)
   (footprint "A" (layer "F.Cu") (at 1 2)

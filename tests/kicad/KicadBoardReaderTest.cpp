@@ -6,11 +6,11 @@
 #include <set>
 #include <string>
 
-#include "pcbhost/kicad/KicadBoardReader.h"
+#include "boardreaders/kicad/KicadBoardReader.h"
 
 namespace {
 
-using namespace pcbhost;
+using namespace boards;
 
 Design Parse(const std::string& text) {
     Design design;

@@ -9,25 +9,25 @@
 #include <vector>
 
 #include "BoardFigures.h"
-#include "pcbhost/kicad/KicadBoardReader.h"
+#include "boardreaders/kicad/KicadBoardReader.h"
 
 namespace {
 
-using pcbhost::Design;
-using pcbhost::ReadError;
+using boards::Design;
+using boards::ReadError;
 
 TEST(KicadDemoBoards, EveryFigureMatchesKicadsOwnLoader) {
-    const auto rows = pcbhost::test::ReadFigureTable(PARTWISE_KICAD_EXPECTED_TSV, 5);
+    const auto rows = boards::test::ReadFigureTable(PARTWISE_KICAD_EXPECTED_TSV, 5);
     ASSERT_EQ(rows.size(), 8u) << "expected table missing or changed";
     for (const auto& row : rows) {
         SCOPED_TRACE(row[0]);
         ASSERT_EQ(row.size(), 5u);
         Design design;
         ReadError error;
-        ASSERT_TRUE(pcbhost::ReadKicadBoard(std::string(PARTWISE_KICAD_DEMOS_DIR) + "/" + row[0],
-                                            design, error))
+        ASSERT_TRUE(boards::ReadKicadBoard(std::string(PARTWISE_KICAD_DEMOS_DIR) + "/" + row[0],
+                                           design, error))
             << error.ToString();
-        const auto f = pcbhost::test::FiguresServed(design);
+        const auto f = boards::test::FiguresServed(design);
         EXPECT_EQ(f.components, std::stoul(row[1]));
         EXPECT_EQ(f.pads, std::stoul(row[2]));
         EXPECT_EQ(f.holedPads, std::stoul(row[3]));
@@ -44,7 +44,7 @@ TEST(KicadDemoBoards, EveryDemoBoardReadsWithSensibleContents) {
         ++boards;
         Design design;
         ReadError error;
-        ASSERT_TRUE(pcbhost::ReadKicadBoard(entry.path().string(), design, error))
+        ASSERT_TRUE(boards::ReadKicadBoard(entry.path().string(), design, error))
             << error.ToString();
         EXPECT_FALSE(design.components.empty());
         EXPECT_FALSE(design.boardOutline.empty());
@@ -74,11 +74,11 @@ TEST(KicadDemoBoards, EveryDemoBoardReadsWithSensibleContents) {
 TEST(KicadDemoBoards, BundledDemoIsARealisticBoard) {
     Design design;
     ReadError error;
-    ASSERT_TRUE(pcbhost::ReadKicadBoard(
+    ASSERT_TRUE(boards::ReadKicadBoard(
         std::string(PARTWISE_SOURCE_DIR) + "/examples/demo.kicad_pcb", design, error))
         << error.ToString();
     EXPECT_GE(design.components.size(), 60u);
-    std::set<pcbhost::PadType> types;
+    std::set<boards::PadType> types;
     std::set<char> prefixes;
     for (const auto& component : design.components) {
         prefixes.insert(component.refDes[0]);

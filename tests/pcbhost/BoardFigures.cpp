@@ -11,11 +11,11 @@
 #include "SnapshotBuilder.h"
 #include "SnapshotReader.h"
 
-namespace pcbhost::test {
+namespace boards::test {
 
 BoardFigures FiguresServed(const Design& design) {
     std::string why;
-    auto snapshot = dbx::Snapshot::Decode(SnapshotBuilder::Build(design, 1), &why);
+    auto snapshot = dbx::Snapshot::Decode(pcbhost::SnapshotBuilder::Build(design, 1), &why);
     EXPECT_TRUE(snapshot) << why;
     BoardFigures f;
     if (!snapshot) return f;
@@ -61,4 +61,4 @@ std::vector<std::vector<std::string>> ReadFigureTable(const std::string& path,
     return rows;
 }
 
-}  // namespace pcbhost::test
+}  // namespace boards::test

@@ -9,7 +9,7 @@
 
 #include "Design.h"
 
-namespace pcbhost::test {
+namespace boards::test {
 
 struct BoardFigures {
     std::size_t components = 0, pads = 0, holedPads = 0, styleNames = 0, attributes = 0;
@@ -23,4 +23,4 @@ BoardFigures FiguresServed(const Design& design);
 // The rows of a figure table, each with `columns` cells (missing trailing cells are empty).
 std::vector<std::vector<std::string>> ReadFigureTable(const std::string& path, std::size_t columns);
 
-}  // namespace pcbhost::test
+}  // namespace boards::test

@@ -5,11 +5,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "JsonDesignReader.h"
-#include "JsonLineIndex.h"
 #include "JsonReadErrors.h"
+#include "boardreaders/json/JsonDesignReader.h"
+#include "boardreaders/json/JsonLineIndex.h"
 
-namespace pcbhost {
+namespace boards {
 namespace {
 
 using test::JsonErrorFor;
@@ -132,4 +132,4 @@ TEST(JsonLineIndexTest, FindsTheLineOfNestedValues) {
 }
 
 }  // namespace
-}  // namespace pcbhost
+}  // namespace boards

@@ -7,9 +7,9 @@
 #include <QByteArray>
 #include <string>
 
-#include "JsonDesignReader.h"
+#include "boardreaders/json/JsonDesignReader.h"
 
-namespace pcbhost::test {
+namespace boards::test {
 
 inline ReadError JsonErrorFor(const std::string& json) {
     Design design;
@@ -20,4 +20,4 @@ inline ReadError JsonErrorFor(const std::string& json) {
     return error;
 }
 
-}  // namespace pcbhost::test
+}  // namespace boards::test

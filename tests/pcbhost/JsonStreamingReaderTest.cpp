@@ -10,11 +10,11 @@
 #include <random>
 #include <string>
 
-#include "JsonByteStream.h"
-#include "JsonDesignReader.h"
 #include "JsonReadErrors.h"
+#include "boardreaders/json/JsonByteStream.h"
+#include "boardreaders/json/JsonDesignReader.h"
 
-namespace pcbhost {
+namespace boards {
 namespace {
 
 using test::JsonErrorFor;
@@ -171,4 +171,4 @@ TEST(JsonStreamingReaderTest, DamagedDesignsAreReadOrRefusedWithALineInsideTheTe
 }
 
 }  // namespace
-}  // namespace pcbhost
+}  // namespace boards
