@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -35,6 +36,9 @@ DesignFileWatcher::DesignFileWatcher(const QString& filePath, int pollMs, bool u
 // is not a regular one of bounded size is never read: it hashes as its status and the reason, so
 // that the reload that follows reports it.
 std::optional<size_t> DesignFileWatcher::ContentHash() const {
+    // A board held as a directory (an ODB++ job) changes when any file in it does: its files'
+    // stamps stand for their content.
+    if (QFileInfo(filePath_).isDir()) return qHash(StatusStamp());
     boards::RegularFile file;
     std::string reason;
     if (!file.Open(QFile::encodeName(filePath_).toStdString(), &reason)) {
@@ -56,14 +60,34 @@ std::optional<size_t> DesignFileWatcher::ContentHash() const {
     }
 }
 
-// Inode, size and modification time: cheap enough to read on every poll.
-QByteArray DesignFileWatcher::StatusStamp() const {
+namespace {
+
+QByteArray Stamp(const QByteArray& path) {
     struct stat st {};
-    if (::stat(QFile::encodeName(filePath_).constData(), &st) != 0) return {};
+    if (::stat(path.constData(), &st) != 0) return {};
     return QByteArray::number(qulonglong(st.st_ino)) + ' ' +
            QByteArray::number(qlonglong(st.st_size)) + ' ' +
            QByteArray::number(qlonglong(st.st_mtim.tv_sec)) + '.' +
            QByteArray::number(qlonglong(st.st_mtim.tv_nsec));
+}
+
+}  // namespace
+
+// Inode, size and modification time: cheap enough to read on every poll. For a directory, its
+// own and every file's below it (in a stable order, links not followed), up to a bound.
+QByteArray DesignFileWatcher::StatusStamp() const {
+    const QByteArray path = QFile::encodeName(filePath_);
+    QByteArray stamp = Stamp(path);
+    if (stamp.isEmpty() || !QFileInfo(filePath_).isDir()) return stamp;
+    QStringList entries;
+    QDirIterator it(filePath_,
+                    QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext() && entries.size() < kMaxDirectoryEntries) entries << it.next();
+    entries.sort();
+    for (const QString& entry : entries)
+        stamp += '\n' + QFile::encodeName(entry) + ' ' + Stamp(QFile::encodeName(entry));
+    return stamp;
 }
 
 void DesignFileWatcher::Poll() {

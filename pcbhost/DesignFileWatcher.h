@@ -2,6 +2,7 @@
 // Calls back when a file's content changes on disk. Watches the file and its directory, since
 // editors often replace a file instead of writing it in place; bursts of changes are debounced.
 // A slow poll of the file's status catches changes that send no notification (network mounts).
+// A board held as a directory is followed through the status of every file in it.
 #pragma once
 
 #include <QByteArray>
@@ -17,6 +18,8 @@ class DesignFileWatcher {
   public:
     static constexpr int kDebounceMs = 200;
     static constexpr int kDefaultPollMs = 2000;
+    // Files of a directory board looked at on each poll; a larger job's rest goes unwatched.
+    static constexpr int kMaxDirectoryEntries = 20000;
 
     // Takes the file's current content as the baseline at once, so construct the watcher before
     // the file is first read: a change made between the read and the watch is then still seen.

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -81,6 +82,26 @@ TEST_F(DesignFileWatcherTest, WithoutNotificationsThePollSeesTheChange) {
     EXPECT_EQ(RunUntil(1, 5000), 1);
     WriteInPlace("third, longer");
     EXPECT_EQ(RunUntil(2, 5000), 2);
+}
+
+TEST_F(DesignFileWatcherTest, ADirectoryBoardChangesWhenAFileInItDoes) {
+    QDir(dir_.path()).mkpath("job/steps/pcb");
+    const QString job = dir_.filePath("job");
+    auto write = [&](const QString& name, const QByteArray& content) {
+        QFile file(job + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+    };
+    write("steps/pcb/components", "CMP 1");
+    DesignFileWatcher watcher(job, /*pollMs=*/50, /*useNotifications=*/false);
+    Count(watcher);
+    EXPECT_EQ(RunUntil(1, 3 * DesignFileWatcher::kDebounceMs), 0) << "nothing changed yet";
+    write("steps/pcb/components", "CMP 1 2");  // deep inside, the directory's own stamp unchanged
+    EXPECT_EQ(RunUntil(1, 5000), 1);
+    write("steps/pcb/eda", "PKG");  // a new file
+    EXPECT_EQ(RunUntil(2, 5000), 2);
+    ASSERT_TRUE(QFile::remove(job + "/steps/pcb/eda"));
+    EXPECT_EQ(RunUntil(3, 5000), 3);
 }
 
 }  // namespace
