@@ -480,6 +480,31 @@ XmlEventReader::Step XmlEventReader::SkipUntilClose(const char*& p, const char* 
                                             : "malformed XML: unclosed token");
 }
 
+XmlEventReader::Step XmlEventReader::SkipDocumentType(const char*& p, const char* end) {
+    // <!DOCTYPE name (SYSTEM "literal" | PUBLIC "literal" "literal")?>: quoted literals may
+    // hold '>'; '[' outside them opens an internal subset, which could declare entities.
+    const char* q = p + 9;
+    if (q == end) return Step::NeedMore;
+    if (!IsSpace(*q)) return Malformed(q, kInvalidToken);
+    char quote = 0;
+    for (; q < end; ++q) {
+        if (quote) {
+            if (*q == quote) quote = 0;
+        } else if (*q == '"' || *q == '\'') {
+            quote = *q;
+        } else if (*q == '[') {
+            return Refuse(q, "document type declarations with an internal subset are not allowed");
+        } else if (*q == '<') {
+            return Malformed(q, kInvalidToken);
+        } else if (*q == '>') {
+            sawDocumentType_ = true;
+            p = q + 1;
+            return Step::Done;
+        }
+    }
+    return Step::NeedMore;
+}
+
 XmlEventReader::Step XmlEventReader::ParseMarkup(const char*& p, const char* end) {
     if (end - p < 2) return Step::NeedMore;
     const char kind = p[1];
@@ -503,7 +528,11 @@ XmlEventReader::Step XmlEventReader::ParseMarkup(const char*& p, const char* end
             p += kCData.size();
             return Step::Done;
         }
-        if (have == kDoctype) return Refuse(p, "document type declarations are not allowed");
+        if (have == kDoctype) {
+            if (limits_.skipExternalDocumentType && !sawRoot_ && !sawDocumentType_)
+                return SkipDocumentType(p, end);
+            return Refuse(p, "document type declarations are not allowed");
+        }
         for (const std::string_view keyword : {kComment, kCData, kDoctype})
             if (have.size() < keyword.size() && keyword.substr(0, have.size()) == have)
                 return Step::NeedMore;

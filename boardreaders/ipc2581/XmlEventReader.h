@@ -18,6 +18,10 @@ struct XmlLimits {
     size_t maxNameBytes = 256;
     size_t maxAttributeBytes = 64 * 1024;
     size_t maxAttributes = 64;
+    // Skips one document type declaration before the root element that only names an external
+    // DTD (`<!DOCTYPE eagle SYSTEM "eagle.dtd">`, as Eagle writes it): the DTD is never read and
+    // an internal subset is still refused. Off: every document type declaration is refused.
+    bool skipExternalDocumentType = false;
 };
 
 // The attributes of one start tag, looked up by local name. Valid during the StartElement call.
@@ -86,6 +90,7 @@ class XmlEventReader {
     Step ParseMarkup(const char*& p, const char* end);
     Step ParseStartTag(const char*& p, const char* end);
     Step ParseEndTag(const char*& p, const char* end);
+    Step SkipDocumentType(const char*& p, const char* end);
     Step ParseValue(const char*& p, const char* end, char quote, bool keep);
     // Checks the reference at p ('&'); appends its text to `decoded` when given.
     Step ParseReference(const char*& p, const char* end, std::string* decoded);
@@ -110,6 +115,7 @@ class XmlEventReader {
     Mode mode_ = Mode::DocumentStart;
     bool asciiOnly_ = false;
     bool sawRoot_ = false;
+    bool sawDocumentType_ = false;
     int depth_ = 0;
     std::string openNames_;               // names of the open elements, back to back
     std::vector<uint32_t> openNameEnds_;  // end offset of each in openNames_
