@@ -12,6 +12,7 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kMaxCoordinateMm = 1e7;  // 10 km
 constexpr double kMaxSizeMm = 1e6;        // 1 km
+constexpr double kMaxPadMm = 1e3;         // pad sizes and drills: 1 m
 constexpr int kCircleSteps = 24;
 
 bool IsOutlineLayer(int layer) {
@@ -99,9 +100,9 @@ bool EagleCollector::Decimal(const XmlAttributes& a, std::string_view name, Deci
     const std::string_view text = a.Get(name);
     DecimalText value;
     if (!DecimalText::Parse(text, value) || value.IsNegative() ||
-        std::fabs(value.ToDouble()) > kMaxSizeMm) {
+        value.ToDouble() > kMaxPadMm) {
         Fail(std::string(name) + "=\"" + std::string(text.substr(0, 40)) +
-             "\" is not a size in mm");
+             "\" is not a size in mm from 0 to 1000");
         return false;
     }
     out = value;
