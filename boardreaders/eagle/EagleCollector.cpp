@@ -99,8 +99,7 @@ bool EagleCollector::Decimal(const XmlAttributes& a, std::string_view name, Deci
     }
     const std::string_view text = a.Get(name);
     DecimalText value;
-    if (!DecimalText::Parse(text, value) || value.IsNegative() ||
-        value.ToDouble() > kMaxPadMm) {
+    if (!DecimalText::Parse(text, value) || value.IsNegative() || value.ToDouble() > kMaxPadMm) {
         Fail(std::string(name) + "=\"" + std::string(text.substr(0, 40)) +
              "\" is not a size in mm from 0 to 1000");
         return false;
@@ -279,7 +278,6 @@ void EagleCollector::OpenPackage(const XmlAttributes& a) {
     byName += name;
     model_.packagesByName[std::move(byName)].push_back(at->second);
     model_.packages.emplace_back();
-    model_.packages.back().line = reader_->CurrentLine();
     package_ = at->second;
 }
 
@@ -288,6 +286,11 @@ void EagleCollector::AddPad(const XmlAttributes& a, bool smd) {
     pad.smd = smd;
     std::string_view name;
     if (!Required(a, "name", name)) return;
+    if (std::string problem = NameProblem(name, DBX_PAD_NUMBER_SIZE, "pad name");
+        !problem.empty()) {
+        Fail(problem);
+        return;
+    }
     pad.name = std::string(name);
     if (!Number(a, "x", pad.at.x, true, kMaxCoordinateMm) ||
         !Number(a, "y", pad.at.y, true, kMaxCoordinateMm) || !Turn(a, pad.rotation))
@@ -423,12 +426,25 @@ void EagleCollector::OpenElement(const XmlAttributes& a) {
     if (!Required(a, "name", name)) return;
     e.name = std::string(name);
     context_ = "element " + e.name;
+    if (std::string problem = NameProblem(name, DBX_REFDES_SIZE, "element name");
+        !problem.empty()) {
+        Fail(problem);
+        return;
+    }
     if (!Required(a, "library", library) || !Required(a, "package", package)) return;
     e.library = std::string(library);
     e.package = std::string(package);
     e.libraryUrn = std::string(a.Get("library_urn"));
     e.value = std::string(a.Get("value"));
-    e.line = reader_->CurrentLine();
+    if (e.value.size() >= DBX_ATTRIBUTE_VALUE_SIZE) {
+        Fail("value longer than " + std::to_string(DBX_ATTRIBUTE_VALUE_SIZE - 1) + " bytes");
+        return;
+    }
+    // Eagle writes the libraries first: the package is known by now. When it is not (yet), it
+    // is looked up again once the file is read, and the line is kept for the error.
+    std::string problem;
+    e.packageIndex = FindPackage(model_, e, problem);
+    if (e.packageIndex < 0) e.line = reader_->CurrentLine();
     model_.elements.push_back(std::move(e));
     Element& placed = model_.elements.back();
     if (!Number(a, "x", placed.at.x, true, kMaxCoordinateMm) ||
@@ -442,6 +458,14 @@ void EagleCollector::AddElementAttribute(const XmlAttributes& a) {
     ElementAttribute attribute;
     std::string_view name;
     if (!Required(a, "name", name)) return;
+    std::string problem = NameProblem(name, DBX_ATTRIBUTE_NAME_SIZE, "attribute name");
+    if (problem.empty() && a.Get("value").size() >= DBX_ATTRIBUTE_VALUE_SIZE)
+        problem = "value of attribute " + std::string(name) + " longer than " +
+                  std::to_string(DBX_ATTRIBUTE_VALUE_SIZE - 1) + " bytes";
+    if (!problem.empty()) {
+        Fail(problem);
+        return;
+    }
     attribute.name = std::string(name);
     attribute.hasValue = a.Has("value");
     attribute.value = std::string(a.Get("value"));

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "EagleDesignBuilder.h"
 
-#include <algorithm>
 #include <cmath>
 #include <unordered_set>
 
@@ -10,68 +9,29 @@
 namespace boards::eagle {
 namespace {
 
-constexpr size_t kRefDesCapacity = DBX_REFDES_SIZE;
-constexpr size_t kPadNumberCapacity = DBX_PAD_NUMBER_SIZE;
 constexpr size_t kPadStyleNameCapacity = DBX_PAD_STYLE_NAME_SIZE;
-constexpr size_t kAttributeNameCapacity = DBX_ATTRIBUTE_NAME_SIZE;
-constexpr size_t kAttributeValueCapacity = DBX_ATTRIBUTE_VALUE_SIZE;
 constexpr size_t kTextStyleNameCapacity = DBX_TEXT_STYLE_NAME_SIZE;
 constexpr double kPi = 3.14159265358979323846;
-
-bool HasControlCharacter(std::string_view text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
-}
-
-// Why a name cannot be served, or empty when it can.
-std::string NameProblem(std::string_view text, size_t capacity, const std::string& what) {
-    if (HasControlCharacter(text)) return what + " holds a control character";
-    if (text.size() >= capacity)
-        return what + " longer than " + std::to_string(capacity - 1) + " bytes";
-    return {};
-}
 
 // Eagle's frame (y up) to the design's (y down).
 Point BoardPoint(Point yUp) {
     return {yUp.x, -yUp.y};
 }
 
-std::string Key(const std::string& a, const std::string& b) {
-    std::string key = a;
-    key += '\x1f';
-    key += b;
-    return key;
-}
-
 }  // namespace
 
-int EagleDesignBuilder::PackageOf(const Element& element, std::string& problem) const {
-    const auto exact =
-        model_.packageByKey.find(Key(Key(element.library, element.libraryUrn), element.package));
-    if (exact != model_.packageByKey.end()) return exact->second;
-    // An element without a library URN (or one whose URN no library has) takes the package
-    // from the one library of that name that holds it.
-    const auto named = model_.packagesByName.find(Key(element.library, element.package));
-    if (named != model_.packagesByName.end() && named->second.size() == 1 &&
-        element.libraryUrn.empty())
-        return named->second.front();
-    problem = "package " + element.package + " of library " + element.library;
-    if (!element.libraryUrn.empty()) problem += " (" + element.libraryUrn + ")";
-    if (named != model_.packagesByName.end() && named->second.size() > 1)
-        problem +=
-            " is held by several libraries of that name, and the element names no URN "
-            "that tells them apart";
-    else
-        problem += " is not in the board's libraries";
-    return -1;
-}
-
-int EagleDesignBuilder::PadStyleIndex(Package& package, size_t pad, Design& design) {
+int EagleDesignBuilder::PadStyleIndex(Package& package, size_t pad, Design& design,
+                                      std::string& problem) {
     if (package.padStyles.size() != package.pads.size())
         package.padStyles.assign(package.pads.size(), -1);
     int& index = package.padStyles[pad];
     if (index >= 0) return index;
     PadStyle style = PadStyleFor(package.pads[pad], model_.padRules);
+    if (style.name.size() >= kPadStyleNameCapacity) {
+        problem = "pad style " + style.name.substr(0, 40) + "... longer than " +
+                  std::to_string(kPadStyleNameCapacity - 1) + " bytes";
+        return -1;
+    }
     const auto [at, inserted] =
         padStyles_.try_emplace(style.name, static_cast<int>(design.padStyles.size()));
     if (inserted) design.padStyles.push_back(std::move(style));
@@ -79,9 +39,14 @@ int EagleDesignBuilder::PadStyleIndex(Package& package, size_t pad, Design& desi
     return index;
 }
 
-int EagleDesignBuilder::TextStyleIndex(const TextLook& look, Design& design) {
+int EagleDesignBuilder::TextStyleIndex(const TextLook& look, Design& design, std::string& problem) {
     if (!look.given) return -1;
     std::string name = TextStyleName(look);
+    if (name.size() >= kTextStyleNameCapacity) {
+        problem = "text style " + name.substr(0, 40) + "... longer than " +
+                  std::to_string(kTextStyleNameCapacity - 1) + " bytes";
+        return -1;
+    }
     const auto [at, inserted] =
         textStyles_.try_emplace(name, static_cast<int>(design.textStyles.size()));
     if (inserted) design.textStyles.push_back({std::move(name)});
@@ -89,50 +54,49 @@ int EagleDesignBuilder::TextStyleIndex(const TextLook& look, Design& design) {
 }
 
 bool EagleDesignBuilder::AddAttributes(const Element& element, const Package& package,
-                                       Component& component, ReadError& error) {
+                                       Component& component, Design& design, ReadError& error) {
     // NAME and VALUE first, from the element; their <attribute> children (smashed texts) give
-    // only the look. Any other name counts once, at its first <attribute>.
+    // only the look. Any other name counts once, at its first <attribute>. Names and values
+    // were checked while reading.
     const ElementAttribute* nameChild = nullptr;
     const ElementAttribute* valueChild = nullptr;
     for (const auto& a : element.attributes) {
         if (a.name == "NAME" && !nameChild) nameChild = &a;
         if (a.name == "VALUE" && !valueChild) valueChild = &a;
     }
-    Design& design = *design_;
+    std::string problem;
     auto look = [&](const ElementAttribute* child, const TextLook& packageText) {
-        return TextStyleIndex(child && child->look.given ? child->look : packageText, design);
+        return TextStyleIndex(child && child->look.given ? child->look : packageText, design,
+                              problem);
     };
-    std::unordered_set<std::string_view> seen{"NAME", "VALUE"};
-    auto add = [&](const std::string& name, const std::string& value, int textStyle) {
-        std::string problem = NameProblem(name, kAttributeNameCapacity, "attribute name");
-        if (problem.empty() && value.size() >= kAttributeValueCapacity)
-            problem = "value of attribute " + name + " longer than " +
-                      std::to_string(kAttributeValueCapacity - 1) + " bytes";
-        if (problem.empty() && textStyle >= 0 &&
-            design.textStyles[static_cast<size_t>(textStyle)].name.size() >= kTextStyleNameCapacity)
-            problem = "text style of attribute " + name + " longer than " +
-                      std::to_string(kTextStyleNameCapacity - 1) + " bytes";
-        if (!problem.empty()) {
-            error = {fileName_, element.line, "element " + element.name + ": " + problem};
-            return false;
-        }
-        component.attributes.push_back({name, value, textStyle});
-        return true;
-    };
-    if (!add("NAME", element.name, look(nameChild, package.nameText)) ||
-        !add("VALUE", element.value, look(valueChild, package.valueText)))
-        return false;
+    component.attributes.reserve(element.attributes.size() + 2);
+    component.attributes.push_back({"NAME", element.name, look(nameChild, package.nameText)});
+    component.attributes.push_back({"VALUE", element.value, look(valueChild, package.valueText)});
+    std::unordered_set<std::string_view> seen;
     for (const auto& a : element.attributes) {
-        if (!seen.insert(a.name).second) continue;
-        if (!add(a.name, a.value, TextStyleIndex(a.look, design))) return false;
+        if (a.name == "NAME" || a.name == "VALUE") continue;
+        // Most elements carry a handful of attributes, all different: the set is only filled
+        // when there are more than the first one.
+        if (component.attributes.size() > 2) {
+            if (seen.empty())
+                for (size_t i = 2; i < component.attributes.size(); ++i)
+                    seen.insert(component.attributes[i].name);
+            if (!seen.insert(a.name).second) continue;
+        }
+        component.attributes.push_back({a.name, a.value, TextStyleIndex(a.look, design, problem)});
+    }
+    if (!problem.empty()) {
+        error = {fileName_, element.line, "element " + element.name + ": " + problem};
+        return false;
     }
     return true;
 }
 
 bool EagleDesignBuilder::AddComponent(const Element& element, Design& design, ReadError& error) {
-    std::string problem = NameProblem(element.name, kRefDesCapacity, "element name");
-    const int packageIndex = problem.empty() ? PackageOf(element, problem) : -1;
-    if (!problem.empty()) {
+    std::string problem;
+    const int packageIndex =
+        element.packageIndex >= 0 ? element.packageIndex : FindPackage(model_, element, problem);
+    if (packageIndex < 0) {
         error = {fileName_, element.line, "element " + element.name + ": " + problem};
         return false;
     }
@@ -150,22 +114,13 @@ bool EagleDesignBuilder::AddComponent(const Element& element, Design& design, Re
     component.pads.reserve(package.pads.size());
     for (size_t i = 0; i < package.pads.size(); ++i) {
         const PackagePad& p = package.pads[i];
-        problem = NameProblem(p.name, kPadNumberCapacity, "pad name");
-        if (problem.empty()) {
-            const int style = PadStyleIndex(package, i, design);
-            const std::string& styleName = design.padStyles[static_cast<size_t>(style)].name;
-            if (styleName.size() >= kPadStyleNameCapacity)
-                problem = "pad style " + styleName.substr(0, 40) + "... longer than " +
-                          std::to_string(kPadStyleNameCapacity - 1) + " bytes";
-        }
-        if (!problem.empty()) {
-            error = {
-                fileName_, package.line,
-                "package " + element.package + ", pad " + p.name.substr(0, 40) + ": " + problem};
+        Pad pad;
+        pad.padStyle = PadStyleIndex(package, i, design, problem);
+        if (pad.padStyle < 0) {
+            error = {fileName_, element.line,
+                     "package " + element.package + ", pad " + p.name + ": " + problem};
             return false;
         }
-        Pad pad;
-        pad.padStyle = package.padStyles[i];
         pad.number = p.name;
         Point at = placement.Apply(p.at);
         pad.rotation = placement.PadAngle(p.rotation);
@@ -192,16 +147,16 @@ bool EagleDesignBuilder::AddComponent(const Element& element, Design& design, Re
             to.push_back(
                 {BoardPoint(placement.Apply(s.a)), BoardPoint(placement.Apply(s.b)), s.width});
     };
+    component.outline.reserve(package.outline.size());
     place(package.outline, component.outline);
     place(package.dimension, design.boardOutline);
-    if (!AddAttributes(element, package, component, error)) return false;
+    if (!AddAttributes(element, package, component, design, error)) return false;
     design.components.push_back(std::move(component));
     return true;
 }
 
 bool EagleDesignBuilder::Build(Design& out, ReadError& error) {
     Design design;
-    design_ = &design;
     design.hasGeometry = true;
     for (const Segment& s : model_.boardOutline)
         design.boardOutline.push_back({BoardPoint(s.a), BoardPoint(s.b), s.width});

@@ -21,17 +21,16 @@ class EagleDesignBuilder {
     bool Build(Design& out, ReadError& error);
 
   private:
-    // The package an element is placed from, or -1 with the reason.
-    int PackageOf(const Element& element, std::string& problem) const;
     bool AddComponent(const Element& element, Design& design, ReadError& error);
     bool AddAttributes(const Element& element, const Package& package, Component& component,
-                       ReadError& error);
-    int PadStyleIndex(Package& package, size_t pad, Design& design);
-    int TextStyleIndex(const TextLook& look, Design& design);
+                       Design& design, ReadError& error);
+    // Indices into the design's styles, adding a style when it is new; -1 with the reason when
+    // its name would not fit the library's records (-1 without one: no text style).
+    int PadStyleIndex(Package& package, size_t pad, Design& design, std::string& problem);
+    int TextStyleIndex(const TextLook& look, Design& design, std::string& problem);
 
     Model& model_;
     const std::string& fileName_;
-    Design* design_ = nullptr;  // the design being built
     std::unordered_map<std::string, int> padStyles_, textStyles_;
 };
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -49,7 +50,6 @@ struct Package {
     std::vector<Segment> dimension;  // layer 20 drawn by the package
     TextLook nameText, valueText;    // the first text on tNames / tValues
     std::vector<int> padStyles;      // per pad, filled when first placed (-1: not yet)
-    int line = 0;
 };
 
 struct ElementAttribute {
@@ -64,7 +64,8 @@ struct Element {
     Point at;
     Rotation rotation;
     std::vector<ElementAttribute> attributes;
-    int line = 0;
+    int packageIndex = -1;  // found while reading, or -1: looked up again once all is read
+    int line = 0;           // kept only for an element whose package was not found at once
 };
 
 // Restring of pads on the top layer: restring = clamp(ratio * drill, min, max); a pad's
@@ -91,5 +92,11 @@ struct Model {
     PadRules padRules;
     bool sawBoard = false;
 };
+
+// The package an element is placed from (rule 2 of README.md), or -1 with the reason.
+int FindPackage(const Model& model, const Element& element, std::string& problem);
+
+// Why a name cannot be served (a control character, or `capacity` bytes or more), or empty.
+std::string NameProblem(std::string_view text, size_t capacity, const std::string& what);
 
 }  // namespace boards::eagle
