@@ -14,6 +14,9 @@ constexpr double kMaxCoordinateMm = 1e7;  // 10 km
 constexpr double kMaxSizeMm = 1e6;        // 1 km
 constexpr double kMaxPadMm = 1e3;         // pad sizes and drills: 1 m
 constexpr int kCircleSteps = 24;
+// Drawings kept for the view (packages' outlines, the Dimension layer): an arc or a circle
+// becomes up to 24 segments, so past this many the rest is left undrawn.
+constexpr size_t kMaxKeptSegments = 4'000'000;
 
 bool IsOutlineLayer(int layer) {
     return layer == 21 || layer == 22 || layer == 51 || layer == 52;  // t/bPlace, t/bDocu
@@ -330,7 +333,8 @@ void EagleCollector::AddWire(const XmlAttributes& a, std::vector<Segment>* outli
     std::vector<Segment>* to = layer == kDimensionLayer ? dimension
                                : IsOutlineLayer(layer)  ? outline
                                                         : nullptr;
-    if (!to) return;
+    if (!to || keptSegments_ > kMaxKeptSegments) return;
+    const size_t before = to->size();
     Point p1, p2;
     double width = 0, curve = 0;
     if (!Number(a, "x1", p1.x, true, kMaxCoordinateMm) ||
@@ -343,6 +347,7 @@ void EagleCollector::AddWire(const XmlAttributes& a, std::vector<Segment>* outli
         to->push_back({p1, p2, width});
     else
         AddArc(*to, p1, p2, curve, width);
+    keptSegments_ += to->size() - before;
 }
 
 void EagleCollector::AddCircle(const XmlAttributes& a, std::vector<Segment>* outline,
@@ -352,7 +357,8 @@ void EagleCollector::AddCircle(const XmlAttributes& a, std::vector<Segment>* out
     std::vector<Segment>* to = layer == kDimensionLayer ? dimension
                                : IsOutlineLayer(layer)  ? outline
                                                         : nullptr;
-    if (!to) return;
+    if (!to || keptSegments_ > kMaxKeptSegments) return;
+    keptSegments_ += kCircleSteps;
     Point c;
     double radius = 0, width = 0;
     if (!Number(a, "x", c.x, true, kMaxCoordinateMm) ||

@@ -74,7 +74,8 @@ class EagleCollector : public XmlEventHandler {
     bool sawRoot_ = false;
     bool failed_ = false;
     std::string libraryName_, libraryUrn_;
-    int package_ = -1;  // index of the package being read
+    int package_ = -1;
+    size_t keptSegments_ = 0;  // drawing segments kept so far  // index of the package being read
 };
 
 }  // namespace boards::eagle

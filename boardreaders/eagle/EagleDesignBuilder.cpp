@@ -12,6 +12,11 @@ namespace {
 constexpr size_t kPadStyleNameCapacity = DBX_PAD_STYLE_NAME_SIZE;
 constexpr size_t kTextStyleNameCapacity = DBX_TEXT_STYLE_NAME_SIZE;
 constexpr double kPi = 3.14159265358979323846;
+// Elements place their packages' pads and drawings again and again: a small file could ask for
+// far more than any board holds. Pads beyond this refuse the board; drawing segments beyond the
+// second are left out of the view (the finders lose nothing).
+constexpr size_t kMaxPads = 5'000'000;
+constexpr size_t kMaxDrawingSegments = 4'000'000;
 
 // Eagle's frame (y up) to the design's (y down).
 Point BoardPoint(Point yUp) {
@@ -94,13 +99,7 @@ bool EagleDesignBuilder::AddAttributes(const Element& element, const Package& pa
 
 bool EagleDesignBuilder::AddComponent(const Element& element, Design& design, ReadError& error) {
     std::string problem;
-    const int packageIndex =
-        element.packageIndex >= 0 ? element.packageIndex : FindPackage(model_, element, problem);
-    if (packageIndex < 0) {
-        error = {fileName_, element.line, "element " + element.name + ": " + problem};
-        return false;
-    }
-    Package& package = model_.packages[static_cast<size_t>(packageIndex)];
+    Package& package = model_.packages[static_cast<size_t>(element.packageIndex)];
     const Placement placement(element.at, element.rotation);
     const bool mirrored = element.rotation.mirror;
 
@@ -143,6 +142,8 @@ bool EagleDesignBuilder::AddComponent(const Element& element, Design& design, Re
         component.pads.push_back(std::move(pad));
     }
     auto place = [&](const std::vector<Segment>& from, std::vector<Segment>& to) {
+        if (from.size() > drawingBudget_) return;
+        drawingBudget_ -= from.size();
         for (const Segment& s : from)
             to.push_back(
                 {BoardPoint(placement.Apply(s.a)), BoardPoint(placement.Apply(s.b)), s.width});
@@ -156,6 +157,26 @@ bool EagleDesignBuilder::AddComponent(const Element& element, Design& design, Re
 }
 
 bool EagleDesignBuilder::Build(Design& out, ReadError& error) {
+    size_t pads = 0;
+    for (Element& element : model_.elements) {
+        if (element.packageIndex < 0) {
+            // Its package was not known when the element was read.
+            std::string problem;
+            element.packageIndex = FindPackage(model_, element, problem);
+            if (element.packageIndex < 0) {
+                error = {fileName_, element.line, "element " + element.name + ": " + problem};
+                return false;
+            }
+        }
+        pads += model_.packages[static_cast<size_t>(element.packageIndex)].pads.size();
+    }
+    if (pads > kMaxPads) {
+        error = {fileName_, 0,
+                 "the elements place " + std::to_string(pads) + " pads, more than " +
+                     std::to_string(kMaxPads) + " (no board holds that many)"};
+        return false;
+    }
+    drawingBudget_ = kMaxDrawingSegments;
     Design design;
     design.hasGeometry = true;
     for (const Segment& s : model_.boardOutline)

@@ -32,6 +32,7 @@ class EagleDesignBuilder {
     Model& model_;
     const std::string& fileName_;
     std::unordered_map<std::string, int> padStyles_, textStyles_;
+    size_t drawingBudget_ = 0;  // outline segments still to be drawn
 };
 
 }  // namespace boards::eagle

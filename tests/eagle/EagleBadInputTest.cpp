@@ -199,6 +199,22 @@ TEST(EagleBadInput, BrokenBoardsAreRefusedWithLineAndReason) {
         << ambiguous.ToString();
 }
 
+TEST(EagleBadInput, ElementsPlacingMorePadsThanAnyBoardHoldsAreRefused) {
+    // 1,000 pads placed 5,001 times: a 0.5 MB file asking for 5,001,000 pads.
+    std::string pads;
+    for (int i = 0; i < 1000; ++i)
+        pads += "<smd name=\"" + std::to_string(i) +
+                "\" x=\"0\" y=\"0\" dx=\"1\" dy=\"1\" layer=\"1\"/>";
+    std::string elements;
+    for (int i = 0; i < 5001; ++i)
+        elements += "<element name=\"U" + std::to_string(i) +
+                    "\" library=\"l\" package=\"P\" value=\"\" x=\"0\" y=\"0\"/>";
+    const ReadError error = EagleError(EagleBoard(EagleLibrary("l", "P", pads), elements));
+    EXPECT_EQ(error.reason,
+              "the elements place 5001000 pads, more than 5000000 (no board holds "
+              "that many)");
+}
+
 TEST(EagleBadInput, RegistryFindsEagleBoardsByContentAndNamesTheFormat) {
     const std::string board = EagleBoard(kPackage, kElement);
     for (const char* name : {"board.brd", "board.BRD", "board.xml", "board"}) {

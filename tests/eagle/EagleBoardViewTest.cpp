@@ -59,7 +59,7 @@ TEST(EagleBoardView, DrawsPadsWhereTheElementsPlacedThem) {
     EXPECT_EQ(bottomPads, 14);
     EXPECT_GE(top, 55);
     EXPECT_GE(bottom, 6);
-    EXPECT_GE(holes, 5);   // JP2's label stands over one of its six
+    EXPECT_GE(holes, 5);  // JP2's label stands over one of its six
 }
 
 }  // namespace

@@ -67,6 +67,16 @@ TEST(EagleMapping, ElementWithoutUrnTakesTheOneLibraryOfItsName) {
     EXPECT_EQ(withUrn.components.at(0).pads.size(), 2u);
 }
 
+TEST(EagleMapping, ElementsWrittenBeforeTheirLibrariesStillFindTheirPackages) {
+    // Eagle writes <libraries> first; another writer may not.
+    const Design design = ParseEagle(EagleBoard(
+        EagleLibrary("a", "SOT23", kTwoPads), "",
+        "<elements><element name=\"Q1\" library=\"a\" package=\"SOT23\" value=\"\" x=\"0\" "
+        "y=\"0\"/></elements>"));
+    ASSERT_EQ(design.components.size(), 1u);
+    EXPECT_EQ(design.components[0].pads.size(), 2u);
+}
+
 TEST(EagleMapping, PadsArePlacedByTheElementsRotationAndMirror) {
     const std::string pads =
         "<smd name=\"1\" x=\"1\" y=\"0\" dx=\"1\" dy=\"0.5\" layer=\"1\" rot=\"R10\"/>"
