@@ -106,6 +106,20 @@ TEST(EagleBoards, ItsyBitsyShapesHolesAndTextStyles) {
     // makes it 0.8 + 2 x 0.254 = 1.308 across, twice that long.
     EXPECT_TRUE(styles.count("THT Offset 2.616x1.308 D0.8")) << ::testing::PrintToString(styles);
     for (const auto& pad : x3->pads) EXPECT_FALSE(pad.number.empty());
+    // X1, the battery JST on the bottom (MR270): turned, then mirrored. Its pad 2 lands where
+    // the board's VBAT wire ends, at (7.256, 7.89); mirrored first, it would lie off the board.
+    const auto* x1 = FindComponent(design, "X1");
+    ASSERT_NE(x1, nullptr);
+    EXPECT_TRUE(x1->bottomSide);
+    bool pad2 = false;
+    for (const auto& pad : x1->pads) {
+        if (pad.number != "2") continue;
+        pad2 = true;
+        EXPECT_NEAR(pad.position.x, 7.256, 1e-6);
+        EXPECT_NEAR(pad.position.y, -7.89, 1e-6);
+        EXPECT_TRUE(pad.onBottom && !pad.onTop);
+    }
+    EXPECT_TRUE(pad2);
     // Attribute texts with ratio and font.
     const auto* c1 = FindComponent(design, "C1");
     ASSERT_NE(c1, nullptr);
