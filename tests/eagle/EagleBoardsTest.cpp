@@ -6,9 +6,15 @@
 #include <set>
 #include <string>
 
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <sstream>
+
 #include "BoardFigures.h"
 #include "EagleTestBoards.h"
 #include "boardreaders/BoardFormats.h"
+#include "boardreaders/ipc2581/XmlEventReader.h"
 
 namespace {
 
@@ -26,6 +32,74 @@ Design ReadBoard(const std::string& name) {
     ReadError error;
     EXPECT_TRUE(boards::ReadEagleBoard(kDataDir + "/" + name, design, error)) << error.ToString();
     return design;
+}
+
+// The board's own copper, read apart from the reader: per signal, the ends of its wires
+// (y turned downwards as the design's) and the element pads it contacts.
+class SignalCopper : public boards::ipc2581::XmlEventHandler {
+  public:
+    struct Signal {
+        std::vector<boards::Point> ends;
+        std::vector<std::pair<std::string, std::string>> contacts;  // element, pad
+    };
+    void StartElement(std::string_view name, const boards::ipc2581::XmlAttributes& a) override {
+        // <signals> comes after the libraries and elements, and nothing after it holds wires.
+        if (name == "signals") inSignals = true;
+        if (!inSignals) return;
+        if (name == "signal") signals.emplace_back();
+        if (signals.empty()) return;
+        if (name == "wire")
+            for (const char* end : {"1", "2"})
+                signals.back().ends.push_back(
+                    {std::stod(std::string(a.Get(std::string("x") + end))),
+                     -std::stod(std::string(a.Get(std::string("y") + end)))});
+        if (name == "contactref")
+            signals.back().contacts.emplace_back(a.Get("element"), a.Get("pad"));
+    }
+    void EndElement() override {}
+    bool inSignals = false;
+    std::vector<Signal> signals;
+};
+
+// Of the pads that signals with wires contact, how many have a wire ending on their centre.
+std::pair<int, int> PadsOnWireEnds(const std::string& name) {
+    const Design design = ReadBoard(name);
+    std::ifstream in(kDataDir + "/" + name);
+    std::stringstream text;
+    text << in.rdbuf();
+    SignalCopper copper;
+    boards::ipc2581::XmlLimits limits;
+    limits.skipExternalDocumentType = true;
+    boards::ipc2581::XmlEventReader reader(copper, limits);
+    EXPECT_TRUE(reader.Feed(text.str().data(), text.str().size(), true)) << reader.Error();
+    std::map<std::pair<std::string, std::string>, boards::Point> padAt;
+    for (const auto& c : design.components)
+        for (const auto& pad : c.pads) padAt[{c.refDes, pad.number}] = pad.position;
+    int onEnd = 0, contacted = 0;
+    for (const auto& signal : copper.signals) {
+        if (signal.ends.empty()) continue;
+        for (const auto& contact : signal.contacts) {
+            const auto at = padAt.find(contact);
+            EXPECT_NE(at, padAt.end()) << contact.first << " " << contact.second;
+            if (at == padAt.end()) continue;
+            ++contacted;
+            for (const auto& end : signal.ends)
+                if (std::hypot(end.x - at->second.x, end.y - at->second.y) < 0.001) {
+                    ++onEnd;
+                    break;
+                }
+        }
+    }
+    return {onEnd, contacted};
+}
+
+TEST(EagleBoards, PadsLieWhereTheBoardsOwnWiresEnd) {
+    // Every element's rotation and mirror, checked against the copper Eagle routed to it; the
+    // pads reached through polygons or at their edge are the rest.
+    const auto openLog = PadsOnWireEnds("sparkfun-openlog.brd");
+    EXPECT_EQ(openLog, std::make_pair(46, 48));
+    const auto itsyBitsy = PadsOnWireEnds("adafruit-itsybitsy-m0.brd");
+    EXPECT_EQ(itsyBitsy, std::make_pair(126, 152));
 }
 
 TEST(EagleBoards, EveryFigureOfTheExpectedTableMatches) {
