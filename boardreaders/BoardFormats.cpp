@@ -5,6 +5,7 @@
 
 #include "FileHead.h"
 #include "RegularFile.h"
+#include "altium/AltiumFormat.h"
 #include "ipc2581/Ipc2581Format.h"
 #include "json/JsonFormat.h"
 #include "kicad/KicadFormat.h"
@@ -17,7 +18,8 @@ const std::vector<const BoardFormat*>& Registry() {
     static const JsonFormat json;
     static const KicadFormat kicad;
     static const Ipc2581Format ipc2581;
-    static const std::vector<const BoardFormat*> all = {&json, &kicad, &ipc2581};
+    static const AltiumFormat altium;
+    static const std::vector<const BoardFormat*> all = {&json, &kicad, &ipc2581, &altium};
     return all;
 }
 
