@@ -11,7 +11,7 @@
 namespace boards::altium {
 
 // Altium's internal unit (1/10000 mil) in mm.
-constexpr double kMmPerUnit = 0.0000254;
+constexpr double kMmPerUnit = 0.00000254;
 
 inline double UnitsToMm(int32_t units) {
     return units * kMmPerUnit;
