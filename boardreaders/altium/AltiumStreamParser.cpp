@@ -110,12 +110,13 @@ bool ForEachPropertyRecord(std::string_view data, std::string_view stream, std::
 // The FileHeader's text: a 32-bit length, then that many characters (UTF-16 or 8-bit), of
 // which real files may hold fewer than they claim.
 std::string FileHeaderText(const CompoundFile& file) {
-    std::string bytes, reason;
-    if (!file.ReadStream("FileHeader", &bytes, &reason) || bytes.size() < 4) return {};
+    std::string storage, reason;
+    std::string_view bytes;
+    if (!file.ReadStream("FileHeader", &storage, &bytes, &reason) || bytes.size() < 4) return {};
     uint32_t claimed;
     std::memcpy(&claimed, bytes.data(), 4);
     claimed &= 0x00FFFFFF;
-    std::string_view rest = std::string_view(bytes).substr(4);
+    std::string_view rest = bytes.substr(4);
     if (rest.size() >= 2 && rest[1] == '\0') {
         if (rest.size() > std::size_t(claimed) * 2) rest = rest.substr(0, std::size_t(claimed) * 2);
         return Utf16LeToUtf8(rest);
@@ -142,8 +143,9 @@ bool ContainsNoCase(std::string_view text, std::string_view word) {
 }
 
 bool ReadComponents(const CompoundFile& file, AltiumBoardModel& model, std::string* reason) {
-    std::string data;
-    if (!file.ReadStream("Components6/Data", &data, reason)) return false;
+    std::string storage;
+    std::string_view data;
+    if (!file.ReadStream("Components6/Data", &storage, &data, reason)) return false;
     return ForEachPropertyRecord(data, "Components6/Data", reason,
                                  [&](std::size_t, std::string_view text) {
                                      const PropertyList props(text);
@@ -164,9 +166,10 @@ bool ReadComponents(const CompoundFile& file, AltiumBoardModel& model, std::stri
 
 bool ReadPads(const CompoundFile& file, AltiumBoardModel& model, std::string* reason) {
     static constexpr std::string_view kStream = "Pads6/Data";
-    std::string data;
     if (!file.Exists(kStream)) return true;  // a board without pads
-    if (!file.ReadStream(kStream, &data, reason)) return false;
+    std::string storage;
+    std::string_view data;
+    if (!file.ReadStream(kStream, &storage, &data, reason)) return false;
     Cursor c(data);
     for (std::size_t record = 0; c.left() > 0; ++record) {
         const std::size_t begin = c.at();
@@ -234,8 +237,10 @@ bool ReadPads(const CompoundFile& file, AltiumBoardModel& model, std::string* re
 }
 
 bool ReadWideStrings(const CompoundFile& file, std::unordered_map<uint32_t, std::string>& table) {
-    std::string data, reason;
-    if (!file.Exists("WideStrings6/Data") || !file.ReadStream("WideStrings6/Data", &data, &reason))
+    std::string storage, reason;
+    std::string_view data;
+    if (!file.Exists("WideStrings6/Data") ||
+        !file.ReadStream("WideStrings6/Data", &storage, &data, &reason))
         return false;
     Cursor c(data);
     while (c.left() >= 8) {
@@ -250,8 +255,9 @@ bool ReadWideStrings(const CompoundFile& file, std::unordered_map<uint32_t, std:
 bool ReadTexts(const CompoundFile& file, AltiumBoardModel& model, std::string* reason) {
     static constexpr std::string_view kStream = "Texts6/Data";
     if (!file.Exists(kStream)) return true;
-    std::string data;
-    if (!file.ReadStream(kStream, &data, reason)) return false;
+    std::string storage;
+    std::string_view data;
+    if (!file.ReadStream(kStream, &storage, &data, reason)) return false;
     std::unordered_map<uint32_t, std::string> wide;
     const bool haveWide = ReadWideStrings(file, wide);
     Cursor c(data);
@@ -302,8 +308,9 @@ bool IsOverlay(uint8_t l) {
 bool ReadTracks(const CompoundFile& file, AltiumBoardModel& model, std::string* reason) {
     static constexpr std::string_view kStream = "Tracks6/Data";
     if (!file.Exists(kStream)) return true;
-    std::string data;
-    if (!file.ReadStream(kStream, &data, reason)) return false;
+    std::string storage;
+    std::string_view data;
+    if (!file.ReadStream(kStream, &storage, &data, reason)) return false;
     Cursor c(data);
     for (std::size_t record = 0; c.left() > 0; ++record) {
         const std::size_t begin = c.at();
@@ -332,8 +339,9 @@ bool ReadTracks(const CompoundFile& file, AltiumBoardModel& model, std::string* 
 bool ReadArcs(const CompoundFile& file, AltiumBoardModel& model, std::string* reason) {
     static constexpr std::string_view kStream = "Arcs6/Data";
     if (!file.Exists(kStream)) return true;
-    std::string data;
-    if (!file.ReadStream(kStream, &data, reason)) return false;
+    std::string storage;
+    std::string_view data;
+    if (!file.ReadStream(kStream, &storage, &data, reason)) return false;
     Cursor c(data);
     for (std::size_t record = 0; c.left() > 0; ++record) {
         const std::size_t begin = c.at();
@@ -366,8 +374,9 @@ bool ReadParameters(const CompoundFile& file, AltiumBoardModel& model, std::stri
     static constexpr std::string_view kStream = "PrimitiveParameters/Data";
     model.parameters.assign(model.components.size(), {});
     if (!file.Exists(kStream)) return true;
-    std::string data;
-    if (!file.ReadStream(kStream, &data, reason)) return false;
+    std::string storage;
+    std::string_view data;
+    if (!file.ReadStream(kStream, &storage, &data, reason)) return false;
     std::unordered_map<std::string, std::size_t> byUniqueId;
     for (std::size_t i = 0; i < model.components.size(); ++i)
         if (!model.components[i].uniqueId.empty())
@@ -402,8 +411,9 @@ bool ReadParameters(const CompoundFile& file, AltiumBoardModel& model, std::stri
 bool ReadBoardOutline(const CompoundFile& file, AltiumBoardModel& model, std::string* reason) {
     static constexpr std::string_view kStream = "Board6/Data";
     if (!file.Exists(kStream)) return true;
-    std::string data;
-    if (!file.ReadStream(kStream, &data, reason)) return false;
+    std::string storage;
+    std::string_view data;
+    if (!file.ReadStream(kStream, &storage, &data, reason)) return false;
     bool first = true;
     return ForEachPropertyRecord(data, kStream, reason, [&](std::size_t, std::string_view text) {
         if (!first) return;

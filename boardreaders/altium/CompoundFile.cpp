@@ -247,7 +247,8 @@ int CompoundFile::Find(std::string_view path) const {
     return int(at);
 }
 
-bool CompoundFile::ReadStream(std::string_view path, std::string* out, std::string* reason) const {
+bool CompoundFile::ReadStream(std::string_view path, std::string* storage, std::string_view* out,
+                              std::string* reason) const {
     const int index = Find(path);
     const std::string what = "stream " + std::string(path);
     if (index < 0 || entries_[std::size_t(index)].type != 2) {
@@ -260,19 +261,42 @@ bool CompoundFile::ReadStream(std::string_view path, std::string* out, std::stri
                   std::to_string(bytes_.size()) + " bytes)";
         return false;
     }
-    if (e.size < miniCutoff_) {
-        auto mini = [this](uint32_t n) {
-            const std::size_t offset = std::size_t(n) * kMiniSectorBytes;
-            return offset < miniStream_.size()
-                       ? std::string_view(miniStream_).substr(offset, kMiniSectorBytes)
+    *out = {};
+    if (e.size == 0) return true;
+    const bool mini = e.size < miniCutoff_;
+    const std::vector<uint32_t>& table = mini ? miniFat_ : fat_;
+    const uint32_t unitSize = mini ? kMiniSectorBytes : sectorSize_;
+    const std::string_view base = mini ? std::string_view(miniStream_) : bytes_;
+    // Sectors that follow one another are read in place: the chain only climbs, so it ends.
+    const uint64_t units = (e.size + unitSize - 1) / unitSize;
+    bool contiguous = true;
+    for (uint64_t k = 0; k < units && contiguous; ++k) {
+        const uint64_t n = uint64_t(e.start) + k;
+        contiguous = n < table.size() && (k + 1 == units || table[std::size_t(n)] == n + 1);
+    }
+    const uint64_t offset =
+        mini ? uint64_t(e.start) * unitSize : (uint64_t(e.start) + 1) * unitSize;
+    if (contiguous && offset + e.size <= base.size()) {
+        *out = base.substr(std::size_t(offset), std::size_t(e.size));
+        return true;
+    }
+    bool ok;
+    if (mini) {
+        auto unit = [this](uint32_t n) {
+            const std::size_t at = std::size_t(n) * kMiniSectorBytes;
+            return at < miniStream_.size()
+                       ? std::string_view(miniStream_).substr(at, kMiniSectorBytes)
                        : std::string_view{};
         };
-        return ReadChain(miniFat_, e.start, int64_t(e.size), kMiniSectorBytes, mini, what.c_str(),
-                         out, reason);
+        ok = ReadChain(table, e.start, int64_t(e.size), unitSize, unit, what.c_str(), storage,
+                       reason);
+    } else {
+        auto unit = [this](uint32_t n) { return Sector(n); };
+        ok = ReadChain(table, e.start, int64_t(e.size), unitSize, unit, what.c_str(), storage,
+                       reason);
     }
-    auto sector = [this](uint32_t n) { return Sector(n); };
-    return ReadChain(fat_, e.start, int64_t(e.size), sectorSize_, sector, what.c_str(), out,
-                     reason);
+    if (ok) *out = *storage;
+    return ok;
 }
 
 }  // namespace boards::altium

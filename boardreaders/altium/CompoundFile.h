@@ -23,9 +23,11 @@ class CompoundFile {
     // Whether `path` ("Pads6/Data", names separated by '/', compared ignoring ASCII case) names
     // a stream or storage.
     bool Exists(std::string_view path) const { return Find(path) >= 0; }
-    // The content of the stream at `path`; false with the reason when it is missing or does not
-    // read.
-    bool ReadStream(std::string_view path, std::string* out, std::string* reason) const;
+    // The content of the stream at `path`: a view into the file (or the mini stream) when its
+    // sectors follow one another, else a copy in `storage`; false with the reason when it is
+    // missing or does not read. The view lives as long as this object and `storage`.
+    bool ReadStream(std::string_view path, std::string* storage, std::string_view* out,
+                    std::string* reason) const;
 
   private:
     struct Entry {

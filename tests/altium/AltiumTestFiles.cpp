@@ -99,9 +99,15 @@ BuiltFile CompoundFileBuilder::Build(bool useMiniStream, bool padLastSector) con
     for (const Node& n : nodes)
         if (n.type == 2 && !(useMiniStream && n.data.size() < 4096))
             dataSectors += SectorsFor(n.data.size(), kSector);
-    std::size_t fatSectors = 1;
-    while (fatSectors * 128 < fatSectors + dirSectors + miniFatSectors + miniSectors + dataSectors)
+    // Allocation-table sectors past the header's 109 are listed by DIFAT sectors, 127 each.
+    std::size_t fatSectors = 1, difatSectors = 0;
+    for (;;) {
+        difatSectors = fatSectors > 109 ? (fatSectors - 109 + 126) / 127 : 0;
+        if (fatSectors * 128 >=
+            fatSectors + difatSectors + dirSectors + miniFatSectors + miniSectors + dataSectors)
+            break;
         ++fatSectors;
+    }
     std::vector<uint32_t> fat(fatSectors * 128, kFree);
     uint32_t next = 0;
     auto chain = [&](std::size_t count) {
@@ -110,6 +116,8 @@ BuiltFile CompoundFileBuilder::Build(bool useMiniStream, bool padLastSector) con
         return count ? first : kEnd;
     };
     for (std::size_t k = 0; k < fatSectors; ++k) fat[next++] = kFatSect;
+    const uint32_t difatStart = next;
+    for (std::size_t k = 0; k < difatSectors; ++k) fat[next++] = 0xFFFFFFFC;
     const uint32_t dirStart = chain(dirSectors);
     const uint32_t miniFatStart = chain(miniFatSectors);
     nodes[0].start = chain(miniSectors);
@@ -134,11 +142,19 @@ BuiltFile CompoundFileBuilder::Build(bool useMiniStream, bool padLastSector) con
     Put<uint32_t>(out, 0x38, useMiniStream ? 4096 : 0);
     Put<uint32_t>(out, 0x3C, miniFatSectors ? miniFatStart : kEnd);
     Put<uint32_t>(out, 0x40, uint32_t(miniFatSectors));
-    Put<uint32_t>(out, 0x44, kEnd);
+    Put<uint32_t>(out, 0x44, difatSectors ? difatStart : kEnd);
+    Put<uint32_t>(out, 0x48, uint32_t(difatSectors));
     for (std::size_t k = 0; k < 109; ++k)
         Put<uint32_t>(out, 0x4C + 4 * k, k < fatSectors ? uint32_t(k) : kFree);
     built.fatOffset = out.size();
     for (uint32_t v : fat) Append(out, v);
+    for (std::size_t k = 0; k < difatSectors; ++k) {
+        for (std::size_t i = 0; i < 127; ++i) {
+            const std::size_t listed = 109 + k * 127 + i;
+            Append<uint32_t>(out, listed < fatSectors ? uint32_t(listed) : kFree);
+        }
+        Append<uint32_t>(out, k + 1 < difatSectors ? uint32_t(difatStart + k + 1) : kEnd);
+    }
     // Directory: children of a storage chained through right siblings.
     std::string dir(dirSectors * kSector, '\0');
     for (std::size_t i = 0; i < nodes.size(); ++i) {
