@@ -45,12 +45,12 @@ void AppendUtf8(std::string& out, uint32_t cp) {
     }
 }
 
-// Whether `text` is valid UTF-8 without control characters other than tab.
+// Whether `text` is valid UTF-8 without control characters.
 bool CleanUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const uint8_t c = uint8_t(text[i]);
         if (c < 0x80) {
-            if (c < 0x20 && c != '\t') return false;
+            if (c < 0x20 || c == 0x7F) return false;
             ++i;
             continue;
         }
@@ -73,8 +73,11 @@ std::string Latin1ToUtf8(std::string_view text) {
     out.reserve(text.size());
     for (char ch : text) {
         const uint8_t c = uint8_t(ch);
-        if (c < 0x20 && c != '\t') continue;  // control bytes are dropped
-        if (c < 0x80)
+        if (c == '\t')
+            out.push_back(' ');
+        else if (c < 0x20 || c == 0x7F)
+            continue;  // control bytes are dropped
+        else if (c < 0x80)
             out.push_back(ch);
         else
             AppendUtf8(out, c);
@@ -94,7 +97,8 @@ std::string Utf16LeToUtf8(std::string_view bytes) {
                 i += 2;
             }
         }
-        if (u < 0x20 && u != '\t') continue;
+        if (u == '\t') u = ' ';
+        if (u < 0x20 || u == 0x7F) continue;
         AppendUtf8(out, u);
     }
     return out;
@@ -142,7 +146,8 @@ std::string PropertyList::Text(std::string_view key) const {
             const auto [end, ec] =
                 std::from_chars(number.data(), number.data() + number.size(), cp);
             ok = ec == std::errc() && end == number.data() + number.size();
-            if (ok && (cp >= 0x20 || cp == '\t')) AppendUtf8(out, cp);
+            if (ok && cp == '\t') cp = ' ';
+            if (ok && cp >= 0x20 && cp != 0x7F) AppendUtf8(out, cp);
             rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
         }
         if (ok) return std::string(Trim(out));

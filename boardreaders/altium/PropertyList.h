@@ -36,7 +36,7 @@ class PropertyList {
     std::vector<std::pair<std::string_view, std::string_view>> entries_;
 };
 
-// ISO 8859-1 bytes as UTF-8.
+// ISO 8859-1 bytes as UTF-8; control characters dropped, a tab made a space (as below).
 std::string Latin1ToUtf8(std::string_view text);
 // UTF-16LE code units (up to a zero unit) as UTF-8; unpaired surrogates become U+FFFD.
 std::string Utf16LeToUtf8(std::string_view bytes);

@@ -164,6 +164,9 @@ TEST(AltiumMapping, AttributesAndTextStyles) {
     comment.text = "100nF";
     comment.fontType = 1;
     comment.bold = true;
+    comment.fontName =
+        "Ari\x7F"
+        "al";           // a control character in a font name is dropped
     TextSpec fallback;  // the designator of a component without SOURCEDESIGNATOR
     fallback.component = 1;
     fallback.text = "X9";
