@@ -12,11 +12,12 @@ namespace boards::altium {
 namespace {
 
 // What the library's records hold, terminator included.
-constexpr std::size_t kRefDesCapacity = 64;
-constexpr std::size_t kPinCapacity = 32;
-constexpr std::size_t kStyleCapacity = 100;
-constexpr std::size_t kAttributeNameCapacity = 64;
-constexpr std::size_t kAttributeValueCapacity = 1024;
+constexpr std::size_t kRefDesCapacity = DBX_REFDES_SIZE;
+constexpr std::size_t kPinCapacity = DBX_PAD_NUMBER_SIZE;
+constexpr std::size_t kStyleCapacity = DBX_PAD_STYLE_NAME_SIZE;
+static_assert(DBX_TEXT_STYLE_NAME_SIZE == DBX_PAD_STYLE_NAME_SIZE);
+constexpr std::size_t kAttributeNameCapacity = DBX_ATTRIBUTE_NAME_SIZE;
+constexpr std::size_t kAttributeValueCapacity = DBX_ATTRIBUTE_VALUE_SIZE;
 constexpr double kPi = 3.14159265358979323846;
 
 bool HasControlCharacter(std::string_view text) {
@@ -163,9 +164,9 @@ bool BuildAltiumDesign(const AltiumBoardModel& model, Design& out, std::string* 
         if (designator[i]) c.refDesPosition = BoardPoint(designator[i]->x, designator[i]->y);
         AddAttribute(c, "Designator", c.refDes, styleOf(designator[i]));
         if (comment[i]) AddAttribute(c, "Comment", comment[i]->text, styleOf(comment[i]));
-        for (const AltiumParameter& p :
-             model.parameters.size() > i ? model.parameters[i] : std::vector<AltiumParameter>{})
-            AddAttribute(c, p.name, p.value, -1);
+        if (i < model.parameters.size())
+            for (const AltiumParameter& p : model.parameters[i])
+                AddAttribute(c, p.name, p.value, -1);
         if (!a.pattern.empty()) AddAttribute(c, "Footprint", a.pattern, -1);
         if (!a.libReference.empty()) AddAttribute(c, "LibReference", a.libReference, -1);
         if (!a.description.empty()) AddAttribute(c, "Description", a.description, -1);
