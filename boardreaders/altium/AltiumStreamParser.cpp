@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AltiumStreamParser.h"
 
+#include <array>
+#include <charconv>
 #include <cstring>
 #include <unordered_map>
 
@@ -408,8 +410,11 @@ bool ReadParameters(const CompoundFile& file, AltiumBoardModel& model, std::stri
     });
 }
 
+// The outline's vertices VX0/VY0, VX1/VY1... in one pass over the record (a hostile record may
+// hold millions of entries), up to the first index missing either coordinate.
 bool ReadBoardOutline(const CompoundFile& file, AltiumBoardModel& model, std::string* reason) {
     static constexpr std::string_view kStream = "Board6/Data";
+    static constexpr std::size_t kMaxVertices = 100000;
     if (!file.Exists(kStream)) return true;
     std::string storage;
     std::string_view data;
@@ -419,11 +424,28 @@ bool ReadBoardOutline(const CompoundFile& file, AltiumBoardModel& model, std::st
         if (!first) return;
         first = false;
         const PropertyList props(text);
-        for (int i = 0; i < 100000; ++i) {
-            const std::string n = std::to_string(i);
-            if (!props.Raw("VX" + n) || !props.Raw("VY" + n)) break;
-            model.boardOutline.push_back({props.LengthMm("VX" + n), props.LengthMm("VY" + n)});
+        std::vector<std::array<double, 2>> vertices;
+        std::vector<uint8_t> have;
+        for (const auto& [key, value] : props.entries()) {
+            if (key.size() < 3 || (key[0] != 'V' && key[0] != 'v')) continue;
+            const int axis = key[1] == 'X' || key[1] == 'x'   ? 0
+                             : key[1] == 'Y' || key[1] == 'y' ? 1
+                                                              : -1;
+            std::size_t index = 0;
+            const auto [end, ec] = std::from_chars(key.data() + 2, key.data() + key.size(), index);
+            if (axis < 0 || ec != std::errc() || end != key.data() + key.size() ||
+                index >= kMaxVertices)
+                continue;
+            if (index >= vertices.size()) {
+                vertices.resize(index + 1);
+                have.resize(index + 1);
+            }
+            if (have[index] & (1 << axis)) continue;  // the first value counts
+            have[index] |= uint8_t(1 << axis);
+            vertices[index][std::size_t(axis)] = PropertyList::Length(value);
         }
+        for (std::size_t i = 0; i < vertices.size() && have[i] == 3; ++i)
+            model.boardOutline.push_back({vertices[i][0], vertices[i][1]});
     });
 }
 

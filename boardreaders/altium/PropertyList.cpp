@@ -167,8 +167,11 @@ double PropertyList::Number(std::string_view key, double fallback) const {
 
 double PropertyList::LengthMm(std::string_view key, double fallback) const {
     const auto raw = Raw(key);
-    if (!raw) return fallback;
-    std::string_view text = Trim(*raw);
+    return raw ? Length(*raw, fallback) : fallback;
+}
+
+double PropertyList::Length(std::string_view value, double fallback) {
+    std::string_view text = Trim(value);
     double scale = 0.0254;  // mil
     if (text.size() > 3 && SameKey(text.substr(text.size() - 3), "mil")) {
         text.remove_suffix(3);
@@ -176,8 +179,8 @@ double PropertyList::LengthMm(std::string_view key, double fallback) const {
         text.remove_suffix(2);
         scale = 1;
     }
-    const auto value = ParseNumber(text);
-    return value ? *value * scale : fallback;
+    const auto number = ParseNumber(text);
+    return number ? *number * scale : fallback;
 }
 
 bool PropertyList::Bool(std::string_view key, bool fallback) const {

@@ -25,6 +25,8 @@ class PropertyList {
     // A length in mm from a value such as "4031.614mil", "1.5mm" or "12.7" (mil); `fallback`
     // when missing or not a number.
     double LengthMm(std::string_view key, double fallback = 0) const;
+    // A value such as "4031.614mil" or "1.5mm" in mm; `fallback` when not a number.
+    static double Length(std::string_view value, double fallback = 0);
     double Number(std::string_view key, double fallback = 0) const;
     bool Bool(std::string_view key, bool fallback = false) const;
 

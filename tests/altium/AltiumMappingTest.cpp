@@ -197,6 +197,30 @@ TEST(AltiumMapping, AttributesAndTextStyles) {
     EXPECT_EQ(d.components[1].attributes[1].name, "Height");
 }
 
+TEST(AltiumMapping, BoardOutlineFromBoard6VerticesUpToTheFirstGap) {
+    CompoundFileBuilder builder;
+    builder.AddStream("Components6/Data", EncodeComponent("R1"));
+    // Vertices in any order; index 3 is missing, so 4 is not reached. Many other entries
+    // (a hostile record) are passed over once.
+    std::string record = "|VY1=0mil|VX0=0mil|VY0=0mil|VX1=100mil|VX2=100mil|VY2=2.54mm|VX4=5mil";
+    for (int i = 0; i < 200000; ++i) record += "|K" + std::to_string(i) + "=1";
+    builder.AddStream("Board6/Data", EncodeProperties(record + "|VY4=5mil"));
+    const Design d = Read(builder.Build().bytes);
+    ASSERT_EQ(d.boardOutline.size(), 3u);  // closed: 0-1, 1-2, 2-0
+    EXPECT_NEAR(d.boardOutline[0].b.x, 2.54, 1e-9);
+    EXPECT_NEAR(d.boardOutline[1].b.y, -2.54, 1e-9);  // y turned downwards
+    EXPECT_NEAR(d.boardOutline[2].b.x, 0, 1e-9);
+    // 20,000 vertices are read in one pass over the record, not one pass per vertex.
+    std::string many;
+    for (int i = 0; i < 20000; ++i)
+        many += "|VX" + std::to_string(i) + "=" + std::to_string(i) + "mil|VY" + std::to_string(i) +
+                "=0mil";
+    CompoundFileBuilder large;
+    large.AddStream("Components6/Data", EncodeComponent("R1"));
+    large.AddStream("Board6/Data", EncodeProperties(many));
+    EXPECT_EQ(Read(large.Build().bytes).boardOutline.size(), 20000u);
+}
+
 TEST(AltiumMapping, MiniStreamAndUnpaddedLastSectorRead) {
     Board b;
     b.components = EncodeComponent("R1");
