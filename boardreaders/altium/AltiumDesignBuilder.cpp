@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "AltiumStyleNames.h"
 
@@ -108,11 +109,11 @@ void AddArcSegments(const AltiumArc& arc, std::vector<Segment>& out) {
     }
 }
 
-void AddAttribute(Component& c, std::string name, std::string value, int textStyle) {
+// A name met again keeps its first value; `seen` holds the component's names so far.
+void AddAttribute(Component& c, std::unordered_set<std::string>& seen, std::string name,
+                  std::string value, int textStyle) {
     name = Fit(std::move(name), kAttributeNameCapacity);
-    if (name.empty()) return;
-    for (const Attribute& a : c.attributes)
-        if (a.name == name) return;  // a name met again keeps its first value
+    if (name.empty() || !seen.insert(name).second) return;
     c.attributes.push_back({name, Fit(std::move(value), kAttributeValueCapacity), textStyle});
 }
 
@@ -162,14 +163,15 @@ bool BuildAltiumDesign(const AltiumBoardModel& model, Design& out, std::string* 
             return false;
         }
         if (designator[i]) c.refDesPosition = BoardPoint(designator[i]->x, designator[i]->y);
-        AddAttribute(c, "Designator", c.refDes, styleOf(designator[i]));
-        if (comment[i]) AddAttribute(c, "Comment", comment[i]->text, styleOf(comment[i]));
+        std::unordered_set<std::string> seen;
+        AddAttribute(c, seen, "Designator", c.refDes, styleOf(designator[i]));
+        if (comment[i]) AddAttribute(c, seen, "Comment", comment[i]->text, styleOf(comment[i]));
         if (i < model.parameters.size())
             for (const AltiumParameter& p : model.parameters[i])
-                AddAttribute(c, p.name, p.value, -1);
-        if (!a.pattern.empty()) AddAttribute(c, "Footprint", a.pattern, -1);
-        if (!a.libReference.empty()) AddAttribute(c, "LibReference", a.libReference, -1);
-        if (!a.description.empty()) AddAttribute(c, "Description", a.description, -1);
+                AddAttribute(c, seen, p.name, p.value, -1);
+        if (!a.pattern.empty()) AddAttribute(c, seen, "Footprint", a.pattern, -1);
+        if (!a.libReference.empty()) AddAttribute(c, seen, "LibReference", a.libReference, -1);
+        if (!a.description.empty()) AddAttribute(c, seen, "Description", a.description, -1);
     }
 
     std::unordered_map<std::string, int> padStyleIndex;
