@@ -109,11 +109,21 @@ void AddArcSegments(const AltiumArc& arc, std::vector<Segment>& out) {
     }
 }
 
-// A name met again keeps its first value; `seen` holds the component's names so far.
+// A name met again keeps its first value. The names so far are looked up one by one while they
+// are few, and in `seen` (filled once they are many) so that many parameters stay linear.
 void AddAttribute(Component& c, std::unordered_set<std::string>& seen, std::string name,
                   std::string value, int textStyle) {
+    constexpr std::size_t kFew = 16;
     name = Fit(std::move(name), kAttributeNameCapacity);
-    if (name.empty() || !seen.insert(name).second) return;
+    if (name.empty()) return;
+    if (c.attributes.size() < kFew) {
+        for (const Attribute& a : c.attributes)
+            if (a.name == name) return;
+    } else {
+        if (seen.empty())
+            for (const Attribute& a : c.attributes) seen.insert(a.name);
+        if (!seen.insert(name).second) return;
+    }
     c.attributes.push_back({name, Fit(std::move(value), kAttributeValueCapacity), textStyle});
 }
 

@@ -197,6 +197,26 @@ TEST(AltiumMapping, AttributesAndTextStyles) {
     EXPECT_EQ(d.components[1].attributes[1].name, "Height");
 }
 
+TEST(AltiumMapping, ManyParametersKeepTheFirstValueOfEachName) {
+    Board b;
+    b.components = EncodeComponent("R1");
+    b.parameters = EncodeProperties("|ID=Component#0|COUNT=23");
+    for (int i = 0; i < 20; ++i)
+        b.parameters += EncodeProperties("|NAME=P" + std::to_string(i) + "|VALUE=first");
+    b.parameters += EncodeProperties("|NAME=P3|VALUE=again") +
+                    EncodeProperties("|NAME=Designator|VALUE=again") +
+                    EncodeProperties("|NAME=P20|VALUE=last");
+    const Design d = Read(Document(b));
+    ASSERT_EQ(d.components.size(), 1u);
+    const auto& attributes = d.components[0].attributes;
+    ASSERT_EQ(attributes.size(), 23u);  // Designator, P0..P20, Footprint
+    EXPECT_EQ(attributes[0].value, "R1");
+    EXPECT_EQ(attributes[4].name, "P3");
+    EXPECT_EQ(attributes[4].value, "first");
+    EXPECT_EQ(attributes[21].name, "P20");
+    EXPECT_EQ(attributes[22].name, "Footprint");
+}
+
 TEST(AltiumMapping, BoardOutlineFromBoard6VerticesUpToTheFirstGap) {
     CompoundFileBuilder builder;
     builder.AddStream("Components6/Data", EncodeComponent("R1"));
