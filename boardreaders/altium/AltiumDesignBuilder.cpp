@@ -95,9 +95,8 @@ PadGeometry GeometryOf(const AltiumPad& pad) {
 }
 
 void AddArcSegments(const AltiumArc& arc, std::vector<Segment>& out) {
-    double sweep = arc.endAngle - arc.startAngle;
-    while (sweep <= 0) sweep += 360.0;
-    if (!(sweep <= 360.0)) sweep = 360.0;  // also a NaN
+    double sweep = std::fmod(arc.endAngle - arc.startAngle, 360.0);
+    if (sweep <= 0) sweep += 360.0;
     const int steps = std::max(2, int(std::ceil(sweep / 15.0)));
     const double r = UnitsToMm(arc.radius), cx = UnitsToMm(arc.cx), cy = UnitsToMm(arc.cy);
     Point last;

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <unordered_map>
 
@@ -62,6 +63,12 @@ T Field(std::string_view sub, std::size_t offset) {
     T v{};
     if (offset + sizeof(T) <= sub.size()) std::memcpy(&v, sub.data() + offset, sizeof(T));
     return v;
+}
+
+// A double field, 0 when it is not a finite number.
+double Angle(std::string_view sub, std::size_t offset) {
+    const double v = Field<double>(sub, offset);
+    return std::isfinite(v) ? v : 0.0;
 }
 
 std::string Where(std::string_view stream, std::size_t record, std::size_t offset) {
@@ -205,7 +212,7 @@ bool ReadPads(const CompoundFile& file, AltiumBoardModel& model, std::string* re
             pad.shape[k] = PadShape(Field<uint8_t>(s5, 49 + k));
         }
         pad.hole = Field<int32_t>(s5, 45);
-        pad.direction = Field<double>(s5, 52);
+        pad.direction = Angle(s5, 52);
         pad.plated = Field<uint8_t>(s5, 60) != 0;
         pad.mode = Field<uint8_t>(s5, 62);
         // Size-and-shape: per inner layer sizes and shapes, then the hole's shape and slot,
@@ -215,7 +222,7 @@ bool ReadPads(const CompoundFile& file, AltiumBoardModel& model, std::string* re
             pad.hasSizeAndShape = true;
             pad.holeShape = HoleShape(Field<uint8_t>(s6, 262));
             pad.slotSize = Field<int32_t>(s6, 263);
-            pad.slotRotation = Field<double>(s6, 267);
+            pad.slotRotation = Angle(s6, 267);
             pad.holeOffsetX = Field<int32_t>(s6, 275);
             pad.holeOffsetY = Field<int32_t>(s6, 275 + 128);
             const std::size_t alt = 532, radius = 564;
@@ -284,7 +291,7 @@ bool ReadTexts(const CompoundFile& file, AltiumBoardModel& model, std::string* r
         t.x = Field<int32_t>(s1, 13);
         t.y = Field<int32_t>(s1, 17);
         t.height = Field<int32_t>(s1, 21);
-        t.rotation = Field<double>(s1, 27);
+        t.rotation = Angle(s1, 27);
         t.strokeWidth = Field<int32_t>(s1, 36);
         t.bold = Field<uint8_t>(s1, 44) != 0;
         t.italic = Field<uint8_t>(s1, 45) != 0;
@@ -362,8 +369,8 @@ bool ReadArcs(const CompoundFile& file, AltiumBoardModel& model, std::string* re
         a.cx = Field<int32_t>(s1, 13);
         a.cy = Field<int32_t>(s1, 17);
         a.radius = Field<int32_t>(s1, 21);
-        a.startAngle = Field<double>(s1, 25);
-        a.endAngle = Field<double>(s1, 33);
+        a.startAngle = Angle(s1, 25);
+        a.endAngle = Angle(s1, 33);
         a.width = Field<int32_t>(s1, 41);
         model.arcs.push_back(a);
     }

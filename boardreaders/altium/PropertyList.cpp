@@ -2,6 +2,7 @@
 #include "PropertyList.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 
 namespace boards::altium {
@@ -109,7 +110,7 @@ std::optional<double> ParseNumber(std::string_view text) {
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     double value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || value != value)
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
         return std::nullopt;
     return value;
 }

@@ -4,6 +4,9 @@
 // text styles, and the compound file's own forms (mini stream, unpadded last sector).
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+
 #include "AltiumTestFiles.h"
 #include "boardreaders/altium/AltiumReader.h"
 #include "boardreaders/altium/AltiumStyleNames.h"
@@ -215,6 +218,37 @@ TEST(AltiumMapping, ManyParametersKeepTheFirstValueOfEachName) {
     EXPECT_EQ(attributes[4].value, "first");
     EXPECT_EQ(attributes[21].name, "P20");
     EXPECT_EQ(attributes[22].name, "Footprint");
+}
+
+// An overlay arc of component 0: centre at the origin, radius 1 mm, the given angles.
+std::string ArcRecord(double startAngle, double endAngle) {
+    std::string sub(45, '\0');
+    sub[0] = 33;  // top overlay
+    const int32_t radius = 393701;
+    std::memcpy(sub.data() + 21, &radius, 4);
+    std::memcpy(sub.data() + 25, &startAngle, 8);
+    std::memcpy(sub.data() + 33, &endAngle, 8);
+    const uint32_t length = uint32_t(sub.size());
+    return std::string(1, '\x01') + std::string(reinterpret_cast<const char*>(&length), 4) + sub;
+}
+
+TEST(AltiumMapping, OverlayArcsOfAnyAngleAreAtMostAFullCircle) {
+    CompoundFileBuilder builder;
+    builder.AddStream("Components6/Data", EncodeComponent("R1"));
+    builder.AddStream("Arcs6/Data", ArcRecord(0, 90) + ArcRecord(0, -1e300) +
+                                        ArcRecord(std::nan(""), 45) + ArcRecord(10, 10));
+    const Design d = Read(builder.Build().bytes);
+    ASSERT_EQ(d.components.size(), 1u);
+    const auto& outline = d.components[0].outline;
+    // 90 degrees in 15-degree steps, then three arcs of at most a full circle each.
+    ASSERT_GE(outline.size(), 6u);
+    EXPECT_LE(outline.size(), 6u + 3 * 24u);
+    EXPECT_NEAR(outline[0].a.x, 1.0, 1e-6);
+    EXPECT_NEAR(outline[5].b.y, -1.0, 1e-6);  // (0, 1) y-up is (0, -1) y-down
+    for (const auto& segment : outline) {
+        EXPECT_TRUE(std::isfinite(segment.a.x) && std::isfinite(segment.b.y));
+        EXPECT_LE(std::hypot(segment.b.x, segment.b.y), 1.0 + 1e-6);
+    }
 }
 
 TEST(AltiumMapping, BoardOutlineFromBoard6VerticesUpToTheFirstGap) {
