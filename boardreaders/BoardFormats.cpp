@@ -5,6 +5,7 @@
 
 #include "FileHead.h"
 #include "RegularFile.h"
+#include "altium/AltiumFormat.h"
 #include "eagle/EagleFormat.h"
 #include "ipc2581/Ipc2581Format.h"
 #include "json/JsonFormat.h"
@@ -19,7 +20,8 @@ const std::vector<const BoardFormat*>& Registry() {
     static const KicadFormat kicad;
     static const Ipc2581Format ipc2581;
     static const EagleFormat eagle;
-    static const std::vector<const BoardFormat*> all = {&json, &kicad, &ipc2581, &eagle};
+    static const AltiumFormat altium;
+    static const std::vector<const BoardFormat*> all = {&json, &kicad, &ipc2581, &eagle, &altium};
     return all;
 }
 

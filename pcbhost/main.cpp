@@ -40,8 +40,10 @@ bool HasDisplay() {
 }
 
 int Usage() {
-    std::fputs("usage: pcbhost [--headless] [--kicad] DESIGN.json|DESIGN.kicad_pcb|DESIGN.xml\n",
-               stderr);
+    std::fputs(
+        "usage: pcbhost [--headless] [--kicad] "
+        "DESIGN.json|DESIGN.kicad_pcb|DESIGN.xml|DESIGN.PcbDoc\n",
+        stderr);
     return 2;
 }
 
