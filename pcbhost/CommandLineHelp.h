@@ -6,6 +6,7 @@ namespace pcbhost {
 
 inline constexpr const char* kCommandLineHelp =
     "usage: pcbhost [--headless] [--kicad] DESIGN.json|DESIGN.kicad_pcb|DESIGN.xml\n"
+    "       pcbhost [--headless] --kicad\n"
     "       pcbhost --help | --version\n"
     "\n"
     "Opens a design file, serves it to libDbx32 on the socket pcb.sock in\n"
@@ -16,7 +17,8 @@ inline constexpr const char* kCommandLineHelp =
     "      --version      print the version and exit\n"
     "      --headless     serve without opening the board window\n"
     "      --kicad        also select each highlighted component in a running KiCad\n"
-    "                     PCB editor (its IPC API, else its cross-probe port)\n"
+    "                     PCB editor (its IPC API, else its cross-probe port); without\n"
+    "                     DESIGN, serve the board that KiCad has open\n"
     "\n"
     "Exit status: 0 after SIGINT or SIGTERM, or when the board window is closed;\n"
     "1 when the design does not read or the socket cannot be served; 2 on bad usage.\n";

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// kicad_ipc_probe [--record DIR] [--board FILE] COMMAND...: asks a running KiCad through its IPC
-// API, as the live tests do, and prints the answer. The socket is found as pcbhost finds it.
+// kicad_ipc_probe [--record DIR] [--board FILE] [--token T] COMMAND...: asks a running KiCad
+// through its IPC API, as the live tests do, and prints the answer. The socket is found as pcbhost
+// finds it.
 // --record writes each request and reply, byte for byte, as DIR/NN-NAME.request and .reply.
 // Commands:
 //   version               KiCad's full version
@@ -35,7 +36,7 @@ int Fail(const std::string& what, const IpcResult& result) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string recordDir, board;
+    std::string recordDir, board, token;
     int i = 1;
     for (; i + 1 < argc && argv[i][0] == '-' && argv[i][1] == '-'; i += 2) {
         const std::string option = argv[i];
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
             recordDir = argv[i + 1];
         else if (option == "--board")
             board = argv[i + 1];
+        else if (option == "--token")
+            token = argv[i + 1];
         else
             break;
     }
@@ -53,7 +56,7 @@ int main(int argc, char** argv) {
     const std::string command = argv[i];
     const std::string argument = i + 1 < argc ? argv[i + 1] : "";
 
-    KicadIpcClient client("partwise-probe", "", board);
+    KicadIpcClient client("partwise-probe", token, board);
     const auto urls = KicadIpcClient::CandidateUrls();
     std::string error = "no KiCad API socket";
     bool connected = false;
@@ -129,6 +132,12 @@ int main(int argc, char** argv) {
         if (IpcResult result = client.AddToSelection(ids, kDeadline, &selected); !result.ok())
             return Fail("AddToSelection", result);
         std::printf("selected %zu of %zu\n", selected.size(), ids.size());
+    } else if (command == "add" && !argument.empty()) {
+        std::vector<std::string> selected;
+        if (IpcResult result = client.AddToSelection({argument}, kDeadline, &selected);
+            !result.ok())
+            return Fail("AddToSelection", result);
+        for (const auto& id : selected) std::printf("%s\n", id.c_str());
     } else if (command == "clear") {
         if (IpcResult result = client.ClearSelection(kDeadline); !result.ok())
             return Fail("ClearSelection", result);
