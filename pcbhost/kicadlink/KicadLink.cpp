@@ -48,6 +48,7 @@ KicadLink::~KicadLink() {
 void KicadLink::Start() {
     if (thread_.joinable()) return;
     thread_ = std::thread([this] { Run(); });
+    if (onLiveBoard_) liveBoardThread_ = std::thread([this] { RunLiveBoard(); });
 }
 
 void KicadLink::Stop() {
@@ -57,6 +58,7 @@ void KicadLink::Stop() {
     }
     wake_.notify_all();
     if (thread_.joinable()) thread_.join();
+    if (liveBoardThread_.joinable()) liveBoardThread_.join();
 }
 
 void KicadLink::Highlight(const std::string& refDes) {
@@ -69,7 +71,7 @@ void KicadLink::Highlight(const std::string& refDes) {
 
 bool KicadLink::FetchLiveBoard(milliseconds wait) {
     std::unique_lock lock(mutex_);
-    if (stop_ || !thread_.joinable()) return false;
+    if (stop_ || !liveBoardThread_.joinable()) return false;
     // The fetch that answers this call is one that starts after it.
     const uint64_t answeredBy = liveBoardFetches_ + (liveBoardFetching_ ? 2 : 1);
     liveBoardAsked_ = true;
@@ -82,20 +84,27 @@ void KicadLink::Run() {
     Link();
     std::unique_lock lock(mutex_);
     while (!stop_) {
-        wake_.wait(lock, [&] { return stop_ || pending_.has_value() || liveBoardAsked_; });
+        wake_.wait(lock, [&] { return stop_ || pending_.has_value(); });
         if (stop_) break;
-        if (pending_) {
-            const std::string refDes = std::move(*pending_);
-            pending_.reset();
-            lock.unlock();
-            Send(refDes);
-            lock.lock();
-            continue;
-        }
+        const std::string refDes = std::move(*pending_);
+        pending_.reset();
+        lock.unlock();
+        Send(refDes);
+        lock.lock();
+    }
+}
+
+void KicadLink::RunLiveBoard() {
+    std::unique_lock lock(mutex_);
+    while (!stop_) {
+        wake_.wait(lock, [&] { return stop_ || liveBoardAsked_; });
+        if (stop_) break;
         liveBoardAsked_ = false;
         liveBoardFetching_ = true;
+        const std::string url = linkedUrl_, token = linkedToken_;
+        const bool wanted = liveBoardWanted_;
         lock.unlock();
-        UpdateLiveBoard();
+        if (wanted && !url.empty()) UpdateLiveBoard(url, token);
         lock.lock();
         liveBoardFetching_ = false;
         ++liveBoardFetches_;
@@ -143,6 +152,11 @@ bool KicadLink::Link() {
         }
         ipc_ = std::move(client);
         via_ = Via::Ipc;
+        {
+            std::lock_guard lock(mutex_);
+            linkedUrl_ = url;
+            linkedToken_ = ipc_->token();
+        }
         Report("linked to KiCad IPC at " + url);
         if (!result.ok()) Report(IpcPrefix() + result.Describe());
         // The footprints' ids, before the first highlight needs them.
@@ -174,6 +188,9 @@ void KicadLink::Unlink() {
     via_ = Via::None;
     ipc_.reset();
     idsByReference_.clear();
+    std::lock_guard lock(mutex_);
+    linkedUrl_.clear();
+    linkedToken_.clear();
 }
 
 void KicadLink::Send(const std::string& refDes) {
@@ -267,16 +284,35 @@ IpcResult KicadLink::SendOverIpc(const std::string& refDes, Clock::time_point en
         break;
     }
     if (options_.viewAction.empty()) return IpcResult::Success();
-    return ipc_->RunAction(options_.viewAction, Until(end));
+    if (IpcResult result = ipc_->RunAction(options_.viewAction, Until(end)); !result.ok()) {
+        result.detail = "selected, not brought into view: " + result.detail;
+        return result;
+    }
+    return IpcResult::Success();
 }
 
-void KicadLink::UpdateLiveBoard() {
-    if (via_ == Via::None) Link();
-    if (via_ != Via::Ipc || !liveBoardWanted_ || !onLiveBoard_) return;
+void KicadLink::UpdateLiveBoard(const std::string& url, const std::string& token) {
     if (liveBoardFetched_ && Clock::now() - *liveBoardFetched_ < options_.liveBoardFreshness)
         return;
+    if (!liveBoardClient_ || liveBoardClient_->url() != url || liveBoardClient_->token() != token) {
+        liveBoardClient_ =
+            std::make_unique<KicadIpcClient>(options_.clientName, token, boardFileName_);
+        std::string error;
+        if (!liveBoardClient_->Connect(url, &error)) {
+            liveBoardClient_.reset();
+            return;
+        }
+    }
     std::string text;
-    const IpcResult result = ipc_->SaveBoardToString(options_.longDeadline, text);
+    IpcResult result = liveBoardClient_->SaveBoardToString(options_.longDeadline, text);
+    if (result.kind == IpcResult::Kind::TokenRefused) {
+        // KiCad restarted before the link thread noticed: learn the new KiCad's token.
+        liveBoardClient_ =
+            std::make_unique<KicadIpcClient>(options_.clientName, "", boardFileName_);
+        std::string error;
+        if (liveBoardClient_->Connect(url, &error))
+            result = liveBoardClient_->SaveBoardToString(options_.longDeadline, text);
+    }
     liveBoardFetched_ = Clock::now();
     if (!result.ok() || text.empty()) {
         if (!liveBoardRefusalSaid_)
@@ -284,10 +320,14 @@ void KicadLink::UpdateLiveBoard() {
                    (result.ok() ? std::string("empty board text") : result.Describe()) +
                    "); following the saved file");
         liveBoardRefusalSaid_ = true;
-        // A KiCad that cannot do it is not asked again; one that is busy is.
-        if (!result.transient() && result.kind != IpcResult::Kind::Closed) liveBoardWanted_ = false;
-        if (result.kind == IpcResult::Kind::Closed) Unlink();
         liveBoardFetched_.reset();
+        if (result.kind == IpcResult::Kind::Closed) {
+            liveBoardClient_.reset();
+        } else if (!result.transient() && result.kind != IpcResult::Kind::TokenRefused) {
+            // A KiCad that cannot do it is not asked again; one that is busy is.
+            std::lock_guard lock(mutex_);
+            liveBoardWanted_ = false;
+        }
         return;
     }
     if (text == liveBoardText_) return;
@@ -303,11 +343,15 @@ void KicadLink::UpdateLiveBoard() {
 }
 
 void KicadLink::Report(const std::string& line) {
-    if (line == lastReport_) return;
+    {
+        std::lock_guard lock(reportMutex_);
+        if (line == lastReport_) return;
+    }
     Say(line);
 }
 
 void KicadLink::Say(const std::string& line) {
+    std::lock_guard lock(reportMutex_);
     lastReport_ = line;
     if (onStatus_) onStatus_(line);
 }

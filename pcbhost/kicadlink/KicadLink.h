@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // pcbhost's link to a running KiCad: each highlight is also sent to KiCad's PCB editor, by the
 // first way that answers: the IPC API (KiCad 9 and later), else the cross-probe port (KiCad 6).
-// All talk with KiCad happens on a thread of the link's own; Highlight() only hands the
+// All talk with KiCad happens on threads of the link's own; Highlight() only hands the
 // reference over, so the caller never waits on KiCad, and the link itself gives KiCad at most
 // `deadline` per highlight. A highlight that KiCad did not carry out is said. KiCad is asked for
 // its board text only when FetchLiveBoard() asks for it: KiCad serves its API on its
-// user-interface thread, and writing out a board takes it a noticeable time.
+// user-interface thread, and writing out a board takes it a noticeable time. The board text is
+// fetched on a thread and connection of its own, so that highlights never wait behind it.
 #pragma once
 
 #include <chrono>
@@ -70,12 +71,13 @@ class KicadLink {
     enum class Via { None, Ipc, CrossProbe };
 
     void Run();
+    void RunLiveBoard();
     bool Link();
     void Unlink();
     void Send(const std::string& refDes);
     IpcResult SendOverIpc(const std::string& refDes, std::chrono::steady_clock::time_point end);
     IpcResult LookUpFootprints(std::chrono::milliseconds deadline);
-    void UpdateLiveBoard();
+    void UpdateLiveBoard(const std::string& url, const std::string& token);
     void SayNoApiSocket();
     // A line that is not repeated while the state it reports lasts.
     void Report(const std::string& line);
@@ -95,15 +97,24 @@ class KicadLink {
     bool liveBoardAsked_ = false;
     bool liveBoardFetching_ = false;
     uint64_t liveBoardFetches_ = 0;  // fetches ended
+    bool liveBoardWanted_ = true;    // false once KiCad said it cannot
+    // The KiCad API the link thread is linked to, for the live board's thread.
+    std::string linkedUrl_;
+    std::string linkedToken_;
     std::thread thread_;
+    std::thread liveBoardThread_;
+
+    std::mutex reportMutex_;
+    std::string lastReport_;  // under reportMutex_
 
     // Owned by the link's thread.
     Via via_ = Via::None;
     std::unique_ptr<KicadIpcClient> ipc_;
     CrossProbeClient crossProbe_;
     std::unordered_map<std::string, std::vector<std::string>> idsByReference_;
-    std::string lastReport_;
-    bool liveBoardWanted_ = true;
+
+    // Owned by the live board's thread.
+    std::unique_ptr<KicadIpcClient> liveBoardClient_;
     bool liveBoardRefusalSaid_ = false;
     std::string liveBoardText_;
     std::optional<std::chrono::steady_clock::time_point> liveBoardFetched_;

@@ -3,7 +3,8 @@
 // and waits until KiCad's selection is exactly that component: as reported into SELECTION_FILE
 // (one reference a line, after a first line "ready"), or with --ipc as KiCad's own API answers
 // GetSelection (the socket found as pcbhost finds it). Prints the time from the highlight to
-// KiCad's selection; exits 1 when a selection does not come within 10 s.
+// KiCad's selection; exits 1 when a selection does not come within 10 s. With --send-only in
+// place of either, it only highlights, and exits 0 once libDbx32 has handed each over.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -70,6 +71,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const bool ipc = std::strcmp(argv[1], "--ipc") == 0;
+    const bool sendOnly = std::strcmp(argv[1], "--send-only") == 0;
     IpcSelection selection;
     if (ipc && !selection.Connect()) return 1;
     auto readSelection = [&] { return ipc ? selection.Read() : Read(argv[1]); };
@@ -96,6 +98,10 @@ int main(int argc, char** argv) {
         if (THighlightComponent(&context, DBX_COLOUR_RED, &component) != 0) {
             std::fprintf(stderr, "%s: THighlightComponent failed\n", argv[i]);
             ++failures;
+            continue;
+        }
+        if (sendOnly) {
+            std::printf("%s highlighted\n", argv[i]);
             continue;
         }
         std::string seen;

@@ -1,0 +1,146 @@
+#!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# live_kicad9_test.sh PCBHOST HIGHLIGHT_AND_WATCH PROBE BOARD REFDES...: starts KiCad 9's PCB
+# editor (unpacked by scripts/install-kicad9 into $PARTWISE_KICAD9, /opt/partwise-kicad9 by
+# default) on a copy of BOARD under a virtual X server, with a private HOME and TMPDIR and its
+# API switched on, in a private network namespace (its cross-probe port 4242 is ours alone).
+# Then `pcbhost --headless --kicad` without a board file, which must serve the board KiCad has
+# open; then:
+#   1. each REFDES highlighted through libDbx32 must become KiCad's whole selection, read back
+#      through KiCad's own API (GetSelection);
+#   2. a highlight while KiCad is stopped (SIGSTOP) must be said on a kicad: line within 2 s, and
+#      after SIGCONT the next highlight lands;
+#   3. KiCad restarted (a new token): the next highlight lands;
+#   4. an unsaved deletion made in KiCad is in the design the next client opens.
+# Exit 77 (skipped) only when KiCad 9 is not unpacked or no X server can be started.
+set -u
+if [ -z "${KICADLINK_IN_NETNS:-}" ]; then
+    export KICADLINK_IN_NETNS=1
+    unshare -n true 2>/dev/null && exec unshare -n "$0" "$@"
+    unshare -rn true 2>/dev/null && exec unshare -rn "$0" "$@"
+    echo "cannot make a private network namespace (unshare -n, unshare -rn)" >&2
+    exit 1
+fi
+pcbhost=$1 watch=$2 probe=$3 board=$4
+shift 4
+refs=("$@")
+kicad9=${PARTWISE_KICAD9:-/opt/partwise-kicad9}
+if [ ! -x "$kicad9/usr/bin/pcbnew" ]; then
+    echo "SKIPPED: KiCad 9 is not unpacked in $kicad9 (scripts/install-kicad9)"
+    exit 77
+fi
+ip link set lo up 2>/dev/null || { echo "cannot bring up loopback in the namespace" >&2; exit 1; }
+
+work=$(mktemp -d) || exit 1
+pids=()
+kicad_pid=""
+cleanup() {
+    [ -n "$kicad_pid" ] && kill -CONT "$kicad_pid" 2>/dev/null
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+    for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAILED: $*" >&2
+    echo "--- pcbhost:" >&2; cat "$work/pcbhost.log" >&2 2>/dev/null
+    echo "--- pcbnew:" >&2; tail -n 20 "$work/pcbnew.log" >&2 2>/dev/null
+    exit 1
+}
+
+if ! command -v Xvfb >/dev/null; then
+    echo "SKIPPED: no X server can be started here (Xvfb is not installed)"
+    exit 77
+fi
+exec 3<> <(:)
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+display=""
+read -r -t 10 display <&3
+if [ -z "$display" ]; then
+    echo "SKIPPED: no X server can be started here:" >&2
+    cat "$work/xvfb.log" >&2
+    exit 77
+fi
+export DISPLAY=":$display"
+
+# KiCad's settings: its API server on, no first-run questions.
+export HOME="$work/home" TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
+settings="$HOME/.config/kicad/9.0"
+mkdir -p "$settings" "$TMPDIR"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+echo '{"api": {"enable_server": true}}' >"$settings/kicad_common.json"
+printf '(fp_lib_table\n  (version 7)\n)\n' >"$settings/fp-lib-table"
+unset KICAD_API_SOCKET KICAD_API_TOKEN
+mkdir "$work/board"
+cp "$board" "$work/board/"
+board_copy="$work/board/$(basename "$board")"
+
+start_kicad() {
+    LD_LIBRARY_PATH="$kicad9/usr/lib/x86_64-linux-gnu" KICAD_STOCK_DATA_HOME="$kicad9/usr/share/kicad" \
+        "$kicad9/usr/bin/pcbnew" "$board_copy" >>"$work/pcbnew.log" 2>&1 &
+    kicad_pid=$!
+    pids+=($kicad_pid)
+    # Ready once its API answers with the board open.
+    local started=$SECONDS
+    for _ in $(seq 600); do
+        "$probe" boards 2>/dev/null | grep -q "^$(basename "$board")	" && break
+        sleep 0.1
+    done
+    "$probe" boards 2>/dev/null | grep -q "^$(basename "$board")	" ||
+        fail "KiCad 9's PCB editor did not open the board with its API within 60 s"
+    echo "KiCad $("$probe" version) ready in $((SECONDS - started)) s"
+}
+start_kicad
+
+"$pcbhost" --headless --kicad >"$work/pcbhost.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+    grep -q '^linked to\|^kicad:' "$work/pcbhost.log" && break
+    sleep 0.1
+done
+head -n 2 "$work/pcbhost.log"
+grep -q "^serving $board_copy (" "$work/pcbhost.log" || fail "pcbhost does not serve the board KiCad has open"
+grep -qx "linked to KiCad IPC at ipc://$TMPDIR/kicad/api.sock" "$work/pcbhost.log" ||
+    fail "pcbhost did not link to KiCad's API"
+
+# 1. Highlights land: KiCad's whole selection is the component.
+"$watch" --ipc "${refs[@]}" || fail "a highlight did not become KiCad's selection"
+
+grep '^kicad: highlight' "$work/pcbhost.log" && fail "a highlight that landed was said not to"
+
+# 2. KiCad stopped: the highlight is said within 2 s; continued: the next one lands.
+sleep 0.5  # the last highlight's view action is done
+kill -STOP "$kicad_pid"
+"$watch" --send-only "${refs[0]}" >/dev/null || fail "no highlight through libDbx32"
+stopped_at=$(date +%s%N)
+said=""
+while [ $(( ($(date +%s%N) - stopped_at) / 1000000 )) -lt 2000 ]; do
+    said=$(grep "^kicad: highlight ${refs[0]} " "$work/pcbhost.log")
+    [ -n "$said" ] && break
+    sleep 0.05
+done
+[ -n "$said" ] || fail "a highlight KiCad could not answer was not said within 2 s"
+echo "stopped KiCad, said after $(( ($(date +%s%N) - stopped_at) / 1000000 )) ms: $said"
+kill -CONT "$kicad_pid"
+"$watch" --ipc "${refs[1]:-${refs[0]}}" || fail "the highlight after KiCad came back did not land"
+
+# 3. KiCad restarted under a new token: the next highlight lands.
+sleep 0.5
+kill "$kicad_pid"
+wait "$kicad_pid" 2>/dev/null
+start_kicad
+"$watch" --ipc "${refs[0]}" || fail "the highlight after KiCad restarted did not land"
+
+# 4. An unsaved deletion in KiCad reaches the next client's design.
+"$probe" select "${refs[0]}" >/dev/null && "$probe" action common.Interactive.delete ||
+    fail "could not delete ${refs[0]} in KiCad"
+if "$watch" --send-only "${refs[0]}" 2>/dev/null; then
+    fail "${refs[0]}, deleted in KiCad, is still in the design served"
+fi
+echo "${refs[0]}, deleted in KiCad and not saved, is gone from the design served"
+
+sed -n '3,$p' "$work/pcbhost.log"
+[ -n "${KICADLINK_SCREENSHOT:-}" ] && import -window root "$KICADLINK_SCREENSHOT"
+echo "live KiCad 9 test: passed"
+exit 0
