@@ -219,11 +219,24 @@ void KicadLink::Send(const std::string& refDes) {
         else if (via_ == Via::CrossProbe)
             return Send(refDes);
     }
-    if (result.ok()) return;
-    if (result.kind == IpcResult::Kind::NoAnswer)
-        result.detail = "within " + std::to_string(options_.deadline.count()) + " ms";
-    Say("kicad: highlight " + refDes + " did not land: " +
-        (ipc_ ? "KiCad IPC at " + ipc_->url() + ": " : std::string()) + result.Describe());
+    const std::string where = ipc_ ? "KiCad IPC at " + ipc_->url() + ": " : std::string();
+    const std::string within = "within " + std::to_string(options_.deadline.count()) + " ms";
+    if (result.ok()) {
+        // Landed. Bringing it into view has a deadline of its own: KiCad redraws the board for
+        // it, which takes a large board a while where drawing is slow.
+        if (options_.viewAction.empty()) return;
+        IpcResult view = ipc_->RunAction(options_.viewAction, options_.deadline);
+        if (view.ok()) return;
+        if (view.kind == IpcResult::Kind::NoAnswer) view.detail = within;
+        Say("kicad: highlight " + refDes + " selected, not brought into view: " + where +
+            view.Describe());
+        return;
+    }
+    if (result.kind == IpcResult::Kind::NoAnswer) result.detail = within;
+    // Unanswered, it may still land once KiCad gets to it; anything else did not.
+    Say("kicad: highlight " + refDes +
+        (result.kind == IpcResult::Kind::NoAnswer ? " not confirmed: " : " did not land: ") +
+        where + result.Describe());
     // A KiCad that is not speaking the protocol is looked for afresh next time; one that is busy
     // or refused this request stays linked.
     if (result.kind == IpcResult::Kind::Garbled || result.kind == IpcResult::Kind::Closed) Unlink();
@@ -282,11 +295,6 @@ IpcResult KicadLink::SendOverIpc(const std::string& refDes, Clock::time_point en
                                           std::to_string(wanted.size()) + " of " + refDes);
         }
         break;
-    }
-    if (options_.viewAction.empty()) return IpcResult::Success();
-    if (IpcResult result = ipc_->RunAction(options_.viewAction, Until(end)); !result.ok()) {
-        result.detail = "selected, not brought into view: " + result.detail;
-        return result;
     }
     return IpcResult::Success();
 }

@@ -35,7 +35,8 @@ class KicadLink {
         std::string boardPath;                            // the board pcbhost opened
         std::optional<std::vector<std::string>> ipcUrls;  // unset: where KiCad puts its socket
         uint16_t crossProbePort = CrossProbeClient::kDefaultPort;
-        std::chrono::milliseconds deadline{1000};  // per highlight
+        // Per highlight: a highlight KiCad has not answered by then is said, within 2 s.
+        std::chrono::milliseconds deadline{1500};
         // For the footprint list and the board text, which KiCad takes longer to write out.
         std::chrono::milliseconds longDeadline{5000};
         // A board text fetched this recently is not asked for again.
