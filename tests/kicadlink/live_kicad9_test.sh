@@ -1,17 +1,19 @@
 #!/bin/bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# live_kicad9_test.sh PCBHOST HIGHLIGHT_AND_WATCH PROBE BOARD REFDES...: starts KiCad 9's PCB
-# editor (unpacked by scripts/install-kicad9 into $PARTWISE_KICAD9, /opt/partwise-kicad9 by
-# default) on a copy of BOARD under a virtual X server, with a private HOME and TMPDIR and its
-# API switched on, in a private network namespace (its cross-probe port 4242 is ours alone).
-# Then `pcbhost --headless --kicad` without a board file, which must serve the board KiCad has
-# open; then:
+# live_kicad9_test.sh PCBHOST PARTWISE HIGHLIGHT_AND_WATCH PROBE PLUGIN_DIR BOARD REFDES...:
+# starts KiCad 9's PCB editor (unpacked by scripts/install-kicad9 into $PARTWISE_KICAD9,
+# /opt/partwise-kicad9 by default) on a copy of BOARD under a virtual X server, with a private
+# HOME and TMPDIR, its API switched on and the PARTWISE plugin (PLUGIN_DIR) installed, in a
+# private network namespace (its cross-probe port 4242 is ours alone). Then `pcbhost --headless
+# --kicad` without a board file, which must serve the board KiCad has open; then:
 #   1. each REFDES highlighted through libDbx32 must become KiCad's whole selection, read back
 #      through KiCad's own API (GetSelection);
 #   2. a highlight while KiCad is stopped (SIGSTOP) must be said on a kicad: line within 2 s, and
 #      after SIGCONT the next highlight lands;
 #   3. KiCad restarted (a new token): the next highlight lands;
-#   4. an unsaved deletion made in KiCad is in the design the next client opens.
+#   4. an unsaved deletion made in KiCad is in the design the next client opens;
+#   5. KiCad shows the plugin's button; pressed, it starts PARTWISE and a pcbhost linked through
+#      the socket KiCad hands it, whose highlight lands; pressed again, it starts nothing more.
 # Exit 77 (skipped) only when KiCad 9 is not unpacked or no X server can be started.
 set -u
 if [ -z "${KICADLINK_IN_NETNS:-}" ]; then
@@ -21,8 +23,8 @@ if [ -z "${KICADLINK_IN_NETNS:-}" ]; then
     echo "cannot make a private network namespace (unshare -n, unshare -rn)" >&2
     exit 1
 fi
-pcbhost=$1 watch=$2 probe=$3 board=$4
-shift 4
+pcbhost=$1 partwise=$2 watch=$3 probe=$4 plugin=$5 board=$6
+shift 6
 refs=("$@")
 kicad9=${PARTWISE_KICAD9:-/opt/partwise-kicad9}
 if [ ! -x "$kicad9/usr/bin/pcbnew" ]; then
@@ -36,6 +38,8 @@ pids=()
 kicad_pid=""
 cleanup() {
     [ -n "$kicad_pid" ] && kill -CONT "$kicad_pid" 2>/dev/null
+    # What the plugin started: PARTWISE (its action then stops its pcbhost).
+    for f in "$work"/run/partwise-kicad/*.pid; do [ -f "$f" ] && kill "$(cat "$f")" 2>/dev/null; done
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
     for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
     rm -rf "$work"
@@ -71,6 +75,10 @@ mkdir -p "$settings" "$TMPDIR"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 echo '{"api": {"enable_server": true}}' >"$settings/kicad_common.json"
 printf '(fp_lib_table\n  (version 7)\n)\n' >"$settings/fp-lib-table"
+mkdir -p "$HOME/.local/share/kicad/9.0/plugins"
+cp -r "$plugin" "$HOME/.local/share/kicad/9.0/plugins/"
+# The plugin finds the programs under test.
+export PARTWISE_BIN_DIR="$(dirname "$pcbhost") $(dirname "$partwise")"
 unset KICAD_API_SOCKET KICAD_API_TOKEN
 mkdir "$work/board"
 cp "$board" "$work/board/"
@@ -94,7 +102,8 @@ start_kicad() {
 start_kicad
 
 "$pcbhost" --headless --kicad >"$work/pcbhost.log" 2>&1 &
-pids+=($!)
+host_pid=$!
+pids+=($host_pid)
 for _ in $(seq 100); do
     grep -q '^linked to\|^kicad:' "$work/pcbhost.log" && break
     sleep 0.1
@@ -141,6 +150,31 @@ fi
 echo "${refs[0]}, deleted in KiCad and not saved, is gone from the design served"
 
 sed -n '3,$p' "$work/pcbhost.log"
+
+# 5. The plugin's button: its icon's board green, in the toolbar at the top.
+kill "$host_pid"  # the plugin's pcbhost serves the design from now on
+wait "$host_pid" 2>/dev/null
+import -window root "$work/screen.png" || fail "no screenshot (imagemagick)"
+convert=/usr/bin/convert  # ImageMagick's, not another of that name earlier on PATH
+[ -x "$convert" ] || convert=convert
+button=$("$convert" "$work/screen.png" -crop 1600x80+0+0 txt:- | grep -m1 -i '#1F5F3A' | cut -d: -f1)
+[ -n "$button" ] || fail "KiCad shows no PARTWISE button: the plugin was not loaded"
+x=$(( ${button%,*} + 10 )) y=$(( ${button#*,} + 10 ))
+echo "PARTWISE button at $x,$y"
+plugin_log() { cat "$work"/run/partwise-kicad/*.log 2>/dev/null; }
+xdotool mousemove "$x" "$y" click 1
+for _ in $(seq 100); do plugin_log | grep -q 'started PARTWISE\|not found\|ended' && break; sleep 0.1; done
+for _ in $(seq 50); do plugin_log | grep -q '^linked to\|^kicad:' && break; sleep 0.1; done
+plugin_log | sed 's/^/  plugin: /'
+plugin_log | grep -q 'started PARTWISE' || fail "the button did not start PARTWISE"
+plugin_log | grep -qx "linked to KiCad IPC at ipc://$TMPDIR/kicad/api.sock" ||
+    fail "the plugin's pcbhost is not linked to KiCad"
+"$watch" --ipc "${refs[1]:-${refs[0]}}" || fail "a highlight through the plugin's pcbhost did not land"
+xdotool mousemove "$x" "$y" click 1
+for _ in $(seq 50); do plugin_log | grep -q 'to the front\|already runs' && break; sleep 0.1; done
+plugin_log | grep 'to the front\|already runs' | sed 's/^/  plugin: /'
+[ "$(plugin_log | grep -c 'started PARTWISE')" -eq 1 ] || fail "a second press started a second PARTWISE"
+plugin_log | grep -q 'to the front\|already runs' || fail "a second press did not find the running PARTWISE"
 [ -n "${KICADLINK_SCREENSHOT:-}" ] && import -window root "$KICADLINK_SCREENSHOT"
 echo "live KiCad 9 test: passed"
 exit 0
