@@ -14,6 +14,9 @@
 #   4. an unsaved deletion made in KiCad is in the design the next client opens;
 #   5. KiCad shows the plugin's button; pressed, it starts PARTWISE and a pcbhost linked through
 #      the socket KiCad hands it, whose highlight lands; pressed again, it starts nothing more.
+# With KICAD9_API_OFF=1, KiCad runs with its API off instead, and pcbhost must say what to switch
+# on: without a board file it ends saying so; with one it links to the cross-probe port and says
+# it there.
 # Exit 77 (skipped) only when KiCad 9 is not unpacked or no X server can be started.
 set -u
 if [ -z "${KICADLINK_IN_NETNS:-}" ]; then
@@ -73,7 +76,11 @@ export HOME="$work/home" TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/run"
 settings="$HOME/.config/kicad/9.0"
 mkdir -p "$settings" "$TMPDIR"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-echo '{"api": {"enable_server": true}}' >"$settings/kicad_common.json"
+if [ "${KICAD9_API_OFF:-}" = 1 ]; then
+    echo '{"api": {"enable_server": false}}' >"$settings/kicad_common.json"
+else
+    echo '{"api": {"enable_server": true}}' >"$settings/kicad_common.json"
+fi
 printf '(fp_lib_table\n  (version 7)\n)\n' >"$settings/fp-lib-table"
 mkdir -p "$HOME/.local/share/kicad/9.0/plugins"
 cp -r "$plugin" "$HOME/.local/share/kicad/9.0/plugins/"
@@ -99,6 +106,34 @@ start_kicad() {
         fail "KiCad 9's PCB editor did not open the board with its API within 60 s"
     echo "KiCad $("$probe" version) ready in $((SECONDS - started)) s"
 }
+if [ "${KICAD9_API_OFF:-}" = 1 ]; then
+    LD_LIBRARY_PATH="$kicad9/usr/lib/x86_64-linux-gnu" KICAD_STOCK_DATA_HOME="$kicad9/usr/share/kicad" \
+        "$kicad9/usr/bin/pcbnew" "$board_copy" >>"$work/pcbnew.log" 2>&1 &
+    kicad_pid=$!
+    pids+=($kicad_pid)
+    for _ in $(seq 600); do
+        (exec 3<>/dev/tcp/127.0.0.1/4242) 2>/dev/null && break
+        sleep 0.1
+    done
+    (exec 3<>/dev/tcp/127.0.0.1/4242) 2>/dev/null || fail "KiCad 9 did not open its port 4242 within 60 s"
+    [ -e "$TMPDIR/kicad/api.sock" ] && fail "KiCad made an API socket with its API off"
+    "$pcbhost" --headless --kicad >"$work/pcbhost.log" 2>&1
+    rc=$?
+    cat "$work/pcbhost.log"
+    [ $rc -eq 1 ] || fail "pcbhost --kicad without a board and without KiCad's API: exit $rc, not 1"
+    grep -q 'its API is off: switch on Preferences > Plugins > Enable KiCad API' "$work/pcbhost.log" ||
+        fail "pcbhost did not say to switch KiCad's API on"
+    "$pcbhost" --headless --kicad "$board_copy" >"$work/pcbhost.log" 2>&1 &
+    pids+=($!)
+    for _ in $(seq 100); do grep -q '^kicad: no KiCad API socket' "$work/pcbhost.log" && break; sleep 0.1; done
+    cat "$work/pcbhost.log"
+    grep -qx 'linked to KiCad cross-probe on 127.0.0.1:4242' "$work/pcbhost.log" ||
+        fail "pcbhost did not find KiCad's port 4242"
+    grep -q '^kicad: no KiCad API socket in .*switch on Preferences > Plugins > Enable KiCad API' \
+        "$work/pcbhost.log" || fail "pcbhost did not say to switch KiCad's API on"
+    echo "live KiCad 9 test, API off: passed"
+    exit 0
+fi
 start_kicad
 
 "$pcbhost" --headless --kicad >"$work/pcbhost.log" 2>&1 &
