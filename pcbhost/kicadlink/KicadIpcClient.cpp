@@ -116,6 +116,12 @@ IpcResult KicadIpcClient::Call(const google::protobuf::Message& command,
                                google::protobuf::Message* reply, Deadline deadline) {
     using Kind = IpcResult::Kind;
     if (!open_) return IpcResult::Failure(Kind::Closed, "not connected");
+    {
+        // KiCad went away since the last request (quit, or restarted and not yet dialled
+        // again): said at once rather than after waiting for a connection.
+        std::lock_guard lock(pipeMutex_);
+        if (pipes_ == 0 && everConnected_) return IpcResult::Failure(Kind::Closed, "");
+    }
 
     kiapi::common::ApiRequest request;
     request.mutable_header()->set_kicad_token(token_);

@@ -179,7 +179,7 @@ TEST_F(KicadLinkIpcTest, AKicadRestartedWithANewTokenGetsTheNextHighlight) {
     ASSERT_TRUE(server_->Start());
     std::this_thread::sleep_for(200ms);  // NNG dials the new socket again
     link_->Highlight("R1");
-    EXPECT_TRUE(server_->WaitForSelection({"id-r1"}));
+    EXPECT_TRUE(server_->WaitForSelection({"id-r1"})) << ::testing::PrintToString(status_.All());
     for (const auto& line : status_.All())
         EXPECT_EQ(line.find("did not land"), std::string::npos) << line;
 }
