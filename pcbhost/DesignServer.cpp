@@ -240,6 +240,7 @@ void DesignServer::HandleRequest(ServerConnection& c) {
         in.size() - dbx::kFrameHeaderBytes);
     if (type == dbx::MessageType::HighlightRequest) return HandleHighlight(c, payload);
     if (type != dbx::MessageType::SnapshotRequest) return c.ReplyError("unexpected message type");
+    if (onSnapshotRequest_) onSnapshotRequest_();
     const auto served = Current();
     if (!served) return c.ReplyError("no design is open");
     c.Reply(dbx::MessageType::SnapshotReply, served->snapshot);

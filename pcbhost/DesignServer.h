@@ -50,6 +50,11 @@ class DesignServer {
     DesignServer& operator=(const DesignServer&) = delete;
 
     void SetFailureHandler(FailureHandler onFailure) { onFailure_ = std::move(onFailure); }
+    // Called on the server thread before each snapshot is served, before Start(): it may bring
+    // the design up to date (SetDesign on another thread), delaying the reply a bounded time.
+    void SetSnapshotRequestHandler(std::function<void()> onSnapshotRequest) {
+        onSnapshotRequest_ = std::move(onSnapshotRequest);
+    }
 
     // Binds the socket (replacing a stale one; refusing when another server answers on it) and
     // starts the serving thread.
@@ -84,6 +89,7 @@ class DesignServer {
     std::string socketPath_;
     HighlightHandler onHighlight_;
     FailureHandler onFailure_;
+    std::function<void()> onSnapshotRequest_;
     std::size_t maxSnapshotBytes_;
     std::size_t maxConnections_ = 0;
     int lockFd_ = -1;

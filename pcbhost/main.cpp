@@ -23,6 +23,7 @@
 #include "boardreaders/BoardFormats.h"
 
 #ifdef PCBHOST_HAVE_KICADLINK
+#include "kicadlink/KicadBoardFinder.h"
 #include "kicadlink/QueuedKicadLink.h"
 #endif
 #ifdef PCBHOST_HAVE_VIEW
@@ -41,8 +42,10 @@ bool HasDisplay() {
 
 int Usage() {
     std::fputs(
-        "usage: pcbhost [--headless] [--kicad] "
-        "DESIGN.json|DESIGN.kicad_pcb|DESIGN.xml|DESIGN.PcbDoc\n",
+        "usage: pcbhost [--headless] [--kicad] DESIGN
+"
+        "       pcbhost [--headless] --kicad        (the board KiCad has open)
+",
         stderr);
     return 2;
 }
@@ -67,13 +70,23 @@ int main(int argc, char** argv) {
         else
             designPath = argv[i];
     }
-    if (designPath.empty()) return Usage();
 #ifndef PCBHOST_HAVE_KICADLINK
     if (kicad) {
         std::fputs("pcbhost: built without the KiCad link\n", stderr);
         return 2;
     }
+#else
+    if (kicad && designPath.empty()) {
+        std::string why;
+        const auto open = pcbhost::kicadlink::KicadBoardFinder::Find(why);
+        if (!open) {
+            std::fprintf(stderr, "pcbhost: --kicad without a board: %s\n", why.c_str());
+            return 1;
+        }
+        designPath = *open;
+    }
 #endif
+    if (designPath.empty()) return Usage();
 
 #ifdef PCBHOST_HAVE_VIEW
     const bool gui = !headless && HasDisplay();
@@ -141,6 +154,22 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pcbhost: %s: %s\n", designPath.c_str(), error.c_str());
         return 1;
     }
+#ifdef PCBHOST_HAVE_KICADLINK
+    if (kicad) {
+        kicadLink = std::make_unique<pcbhost::kicadlink::QueuedKicadLink>(
+            designPath, server, [&out](std::string line) { out.Write(std::move(line)); },
+            [&](const std::shared_ptr<const pcbhost::Design>& live) {
+#ifdef PCBHOST_HAVE_VIEW
+                if (window) window->setDesign(live);
+#endif
+                (void)live;
+            });
+        // KiCad's board, unsaved edits included, is fetched when a client asks for the design,
+        // and only then: KiCad stalls while it writes the board out.
+        server.SetSnapshotRequestHandler(
+            [link = kicadLink.get()] { link->FreshenLiveBoard(std::chrono::milliseconds(2500)); });
+    }
+#endif
     server.SetFailureHandler([&app](const std::string& reason) {
         std::fprintf(stderr, "pcbhost: serving stopped: %s\n", reason.c_str());
         QMetaObject::invokeMethod(
@@ -153,18 +182,6 @@ int main(int argc, char** argv) {
     pcbhost::SignalShutdown::SetSocketPath(*socketPath);
     out.Write("serving " + designPath + " (" + std::to_string(design->components.size()) +
               " components) on " + *socketPath);
-
-#ifdef PCBHOST_HAVE_KICADLINK
-    if (kicad)
-        kicadLink = std::make_unique<pcbhost::kicadlink::QueuedKicadLink>(
-            designPath, server, [&out](std::string line) { out.Write(std::move(line)); },
-            [&](const std::shared_ptr<const pcbhost::Design>& live) {
-#ifdef PCBHOST_HAVE_VIEW
-                if (window) window->setDesign(live);
-#endif
-                (void)live;
-            });
-#endif
 
     watcher.SetOnChanged([&] {
         auto reloaded = std::make_shared<pcbhost::Design>();
@@ -188,8 +205,11 @@ int main(int argc, char** argv) {
 
     const int rc = app->exec();
 #ifdef PCBHOST_HAVE_KICADLINK
-    kicadLink.reset();
+    if (kicadLink) kicadLink->Stop();
 #endif
     server.Stop();
+#ifdef PCBHOST_HAVE_KICADLINK
+    kicadLink.reset();
+#endif
     return rc;
 }

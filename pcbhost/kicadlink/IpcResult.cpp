@@ -29,6 +29,12 @@ std::string IpcResult::Describe() const {
         case Kind::Refused:
             text = "request refused";
             break;
+        case Kind::NotDone:
+            text = "not done";
+            break;
+        case Kind::NotFound:
+            text = "not found";
+            break;
     }
     if (!detail.empty()) text += " (" + detail + ")";
     return text;

@@ -16,6 +16,8 @@ struct IpcResult {
         NotReady,      // AS_NOT_READY
         Busy,          // AS_BUSY
         Refused,       // any other status (unhandled, bad request, ...)
+        NotDone,       // answered, but KiCad did not do what was asked (e.g. not selected)
+        NotFound,      // no such footprint on KiCad's board
     };
     Kind kind = Kind::Ok;
     std::string detail;

@@ -46,6 +46,19 @@ IpcResult StatusToResult(const kiapi::common::ApiResponseStatus& status) {
     return IpcResult::Failure(Kind::Refused, detail);
 }
 
+// The footprints among `items`, each with its id and reference.
+void CollectFootprints(const google::protobuf::RepeatedPtrField<google::protobuf::Any>& items,
+                       std::vector<KicadFootprint>& out, int* others) {
+    for (const auto& item : items) {
+        kiapi::board::types::FootprintInstance footprint;
+        if (!item.UnpackTo(&footprint)) {
+            if (others) ++*others;
+            continue;
+        }
+        out.push_back({footprint.id().value(), footprint.reference_field().text().text().text()});
+    }
+}
+
 }  // namespace
 
 KicadIpcClient::KicadIpcClient(std::string clientName, std::string token, std::string boardFileName)
@@ -103,6 +116,12 @@ IpcResult KicadIpcClient::Call(const google::protobuf::Message& command,
                                google::protobuf::Message* reply, Deadline deadline) {
     using Kind = IpcResult::Kind;
     if (!open_) return IpcResult::Failure(Kind::Closed, "not connected");
+    {
+        // KiCad went away since the last request (quit, or restarted and not yet dialled
+        // again): said at once rather than after waiting for a connection.
+        std::lock_guard lock(pipeMutex_);
+        if (pipes_ == 0 && everConnected_) return IpcResult::Failure(Kind::Closed, "");
+    }
 
     kiapi::common::ApiRequest request;
     request.mutable_header()->set_kicad_token(token_);
@@ -155,6 +174,7 @@ IpcResult KicadIpcClient::Call(const google::protobuf::Message& command,
     const int rv = nng_aio_result(aio);
     if (rv != 0) {
         nng_aio_free(aio);
+        if (transcript_) transcript_(bytes, {});
         if (rv == NNG_ETIMEDOUT)
             return IpcResult::Failure(Kind::NoAnswer,
                                       "within " + std::to_string(deadline.count()) + " ms");
@@ -162,6 +182,9 @@ IpcResult KicadIpcClient::Call(const google::protobuf::Message& command,
     }
     nng_msg* answer = nng_aio_get_msg(aio);
     nng_aio_free(aio);
+    if (transcript_)
+        transcript_(bytes, std::string(static_cast<const char*>(nng_msg_body(answer)),
+                                       nng_msg_len(answer)));
 
     kiapi::common::ApiResponse response;
     const bool parsed =
@@ -194,11 +217,7 @@ IpcResult KicadIpcClient::GetFootprints(Deadline deadline, std::vector<KicadFoot
                                   types::ItemRequestStatus_Name(reply.status()));
     out.clear();
     out.reserve(reply.items_size());
-    for (const auto& item : reply.items()) {
-        kiapi::board::types::FootprintInstance footprint;
-        if (!item.UnpackTo(&footprint)) continue;  // not a footprint: not ours to select
-        out.push_back({footprint.id().value(), footprint.reference_field().text().text().text()});
-    }
+    CollectFootprints(reply.items(), out, nullptr);
     return IpcResult::Success();
 }
 
@@ -210,13 +229,67 @@ IpcResult KicadIpcClient::ClearSelection(Deadline deadline) {
     return Call(command, nullptr, deadline);
 }
 
-IpcResult KicadIpcClient::AddToSelection(const std::vector<std::string>& ids, Deadline deadline) {
+IpcResult KicadIpcClient::AddToSelection(const std::vector<std::string>& ids, Deadline deadline,
+                                         std::vector<std::string>* selected) {
     commands::AddToSelection command;
     auto* document = command.mutable_header()->mutable_document();
     document->set_type(types::DOCTYPE_PCB);
     document->set_board_filename(boardFileName_);
     for (const auto& id : ids) command.add_items()->set_value(id);
-    return Call(command, nullptr, deadline);
+    commands::SelectionResponse reply;
+    if (IpcResult result = Call(command, &reply, deadline); !result.ok()) return result;
+    if (selected) {
+        std::vector<KicadFootprint> footprints;
+        CollectFootprints(reply.items(), footprints, nullptr);
+        selected->clear();
+        for (auto& footprint : footprints) selected->push_back(std::move(footprint.id));
+    }
+    return IpcResult::Success();
+}
+
+IpcResult KicadIpcClient::GetSelection(Deadline deadline, std::vector<KicadFootprint>& footprints,
+                                       int* others) {
+    commands::GetSelection command;
+    auto* document = command.mutable_header()->mutable_document();
+    document->set_type(types::DOCTYPE_PCB);
+    document->set_board_filename(boardFileName_);
+    commands::SelectionResponse reply;
+    if (IpcResult result = Call(command, &reply, deadline); !result.ok()) return result;
+    footprints.clear();
+    if (others) *others = 0;
+    CollectFootprints(reply.items(), footprints, others);
+    return IpcResult::Success();
+}
+
+IpcResult KicadIpcClient::RunAction(const std::string& action, Deadline deadline) {
+    commands::RunAction command;
+    command.set_action(action);
+    commands::RunActionResponse reply;
+    if (IpcResult result = Call(command, &reply, deadline); !result.ok()) return result;
+    if (reply.status() != commands::RAS_OK)
+        return IpcResult::Failure(IpcResult::Kind::Refused,
+                                  action + ": " + commands::RunActionStatus_Name(reply.status()));
+    return IpcResult::Success();
+}
+
+IpcResult KicadIpcClient::GetOpenBoards(Deadline deadline, std::vector<KicadOpenBoard>& out) {
+    commands::GetOpenDocuments command;
+    command.set_type(types::DOCTYPE_PCB);
+    commands::GetOpenDocumentsResponse reply;
+    if (IpcResult result = Call(command, &reply, deadline); !result.ok()) return result;
+    out.clear();
+    for (const auto& document : reply.documents())
+        if (document.type() == types::DOCTYPE_PCB && !document.board_filename().empty())
+            out.push_back({document.board_filename(), document.project().path()});
+    return IpcResult::Success();
+}
+
+IpcResult KicadIpcClient::GetVersion(Deadline deadline, std::string& version) {
+    commands::GetVersionResponse reply;
+    if (IpcResult result = Call(commands::GetVersion(), &reply, deadline); !result.ok())
+        return result;
+    version = reply.version().full_version();
+    return IpcResult::Success();
 }
 
 IpcResult KicadIpcClient::SaveBoardToString(Deadline deadline, std::string& contents) {

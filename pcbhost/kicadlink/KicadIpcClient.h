@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -24,9 +25,16 @@ struct KicadFootprint {
     std::string reference;
 };
 
+struct KicadOpenBoard {
+    std::string fileName;     // as KiCad names it in requests: the file name alone
+    std::string projectPath;  // the project's folder; may be empty
+};
+
 class KicadIpcClient {
   public:
     using Deadline = std::chrono::milliseconds;
+    // Each request as sent and the reply as received (empty when none came).
+    using Transcript = std::function<void(const std::string& request, const std::string& reply)>;
 
     // `token` may be empty: the token of KiCad's first answer is then used from there on.
     // `boardFileName` names the board in item headers (the file name, without folders).
@@ -39,10 +47,23 @@ class KicadIpcClient {
     bool Connect(const std::string& url, std::string* error);
     const std::string& url() const { return url_; }
     const std::string& token() const { return token_; }
+    void SetBoardFileName(std::string name) { boardFileName_ = std::move(name); }
+    const std::string& boardFileName() const { return boardFileName_; }
+    void SetTranscript(Transcript transcript) { transcript_ = std::move(transcript); }
 
     IpcResult GetFootprints(Deadline deadline, std::vector<KicadFootprint>& out);
     IpcResult ClearSelection(Deadline deadline);
-    IpcResult AddToSelection(const std::vector<std::string>& ids, Deadline deadline);
+    // `selected`, when given, receives the ids of the footprints selected afterwards, as KiCad
+    // answers them.
+    IpcResult AddToSelection(const std::vector<std::string>& ids, Deadline deadline,
+                             std::vector<std::string>* selected = nullptr);
+    // The footprints selected in KiCad; `others` counts the selected items that are not.
+    IpcResult GetSelection(Deadline deadline, std::vector<KicadFootprint>& footprints,
+                           int* others = nullptr);
+    // Runs one of the PCB editor's tool actions, e.g. "common.Control.zoomFitSelection".
+    IpcResult RunAction(const std::string& action, Deadline deadline);
+    IpcResult GetOpenBoards(Deadline deadline, std::vector<KicadOpenBoard>& out);
+    IpcResult GetVersion(Deadline deadline, std::string& version);
     // The open board's text as KiCad holds it, unsaved edits included.
     IpcResult SaveBoardToString(Deadline deadline, std::string& contents);
 
@@ -61,6 +82,7 @@ class KicadIpcClient {
     std::string token_;
     std::string boardFileName_;
     std::string url_;
+    Transcript transcript_;
     nng_socket socket_ = NNG_SOCKET_INITIALIZER;
     bool open_ = false;
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "KicadLink.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -12,9 +13,21 @@ namespace pcbhost::kicadlink {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
 std::string TokenFromEnvironment() {
     const char* token = std::getenv("KICAD_API_TOKEN");
     return token ? token : "";
+}
+
+milliseconds Until(Clock::time_point end) {
+    return std::max(milliseconds(1), std::chrono::duration_cast<milliseconds>(end - Clock::now()));
+}
+
+std::string ApiSocketFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    return (std::filesystem::path(tmp && *tmp ? tmp : "/tmp") / "kicad").string();
 }
 
 }  // namespace
@@ -35,6 +48,7 @@ KicadLink::~KicadLink() {
 void KicadLink::Start() {
     if (thread_.joinable()) return;
     thread_ = std::thread([this] { Run(); });
+    if (onLiveBoard_) liveBoardThread_ = std::thread([this] { RunLiveBoard(); });
 }
 
 void KicadLink::Stop() {
@@ -44,6 +58,7 @@ void KicadLink::Stop() {
     }
     wake_.notify_all();
     if (thread_.joinable()) thread_.join();
+    if (liveBoardThread_.joinable()) liveBoardThread_.join();
 }
 
 void KicadLink::Highlight(const std::string& refDes) {
@@ -54,33 +69,46 @@ void KicadLink::Highlight(const std::string& refDes) {
     wake_.notify_all();
 }
 
+bool KicadLink::FetchLiveBoard(milliseconds wait) {
+    std::unique_lock lock(mutex_);
+    if (stop_ || !liveBoardThread_.joinable()) return false;
+    // The fetch that answers this call is one that starts after it.
+    const uint64_t answeredBy = liveBoardFetches_ + (liveBoardFetching_ ? 2 : 1);
+    liveBoardAsked_ = true;
+    wake_.notify_all();
+    return wake_.wait_for(lock, wait, [&] { return stop_ || liveBoardFetches_ >= answeredBy; }) &&
+           !stop_;
+}
+
 void KicadLink::Run() {
-    using Clock = std::chrono::steady_clock;
     Link();
-    auto nextPoll = Clock::now();
     std::unique_lock lock(mutex_);
     while (!stop_) {
-        const bool polling = via_ == Via::Ipc && liveBoardWanted_ && onLiveBoard_;
-        if (!pending_ && polling && Clock::now() >= nextPoll) {
-            lock.unlock();
-            PollLiveBoard();
-            lock.lock();
-            nextPoll = Clock::now() + options_.liveBoardInterval;
-            continue;
-        }
-        if (!pending_) {
-            if (polling)
-                wake_.wait_until(lock, nextPoll, [&] { return stop_ || pending_.has_value(); });
-            else
-                wake_.wait(lock, [&] { return stop_ || pending_.has_value(); });
-        }
+        wake_.wait(lock, [&] { return stop_ || pending_.has_value(); });
         if (stop_) break;
-        if (!pending_) continue;
         const std::string refDes = std::move(*pending_);
         pending_.reset();
         lock.unlock();
         Send(refDes);
         lock.lock();
+    }
+}
+
+void KicadLink::RunLiveBoard() {
+    std::unique_lock lock(mutex_);
+    while (!stop_) {
+        wake_.wait(lock, [&] { return stop_ || liveBoardAsked_; });
+        if (stop_) break;
+        liveBoardAsked_ = false;
+        liveBoardFetching_ = true;
+        const std::string url = linkedUrl_, token = linkedToken_;
+        const bool wanted = liveBoardWanted_;
+        lock.unlock();
+        if (wanted && !url.empty()) UpdateLiveBoard(url, token);
+        lock.lock();
+        liveBoardFetching_ = false;
+        ++liveBoardFetches_;
+        wake_.notify_all();
     }
 }
 
@@ -94,46 +122,86 @@ bool KicadLink::Link() {
     std::string failure;
     const auto urls = options_.ipcUrls ? *options_.ipcUrls : KicadIpcClient::CandidateUrls();
     for (const auto& url : urls) {
-        auto client =
-            std::make_unique<KicadIpcClient>(options_.clientName, *options_.token, boardFileName_);
-        std::string error;
-        if (!client->Connect(url, &error)) continue;  // a socket left by a KiCad that is gone
-        std::vector<KicadFootprint> footprints;
-        const IpcResult result = client->GetFootprints(options_.deadline, footprints);
+        std::unique_ptr<KicadIpcClient> client;
+        IpcResult result;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            // A token KiCad refused belongs to a KiCad that is gone: the new one's is learnt.
+            client = std::make_unique<KicadIpcClient>(
+                options_.clientName, tokenRefused_ ? std::string() : *options_.token,
+                boardFileName_);
+            std::string error;
+            if (!client->Connect(url, &error)) {
+                result = IpcResult::Failure(IpcResult::Kind::Closed, error);
+                break;  // a socket left by a KiCad that is gone
+            }
+            std::string version;
+            result = client->GetVersion(options_.deadline, version);
+            if (result.kind != IpcResult::Kind::TokenRefused || tokenRefused_) break;
+            tokenRefused_ = true;
+        }
+
         // An envelope that comes back is KiCad answering, even when it cannot act just now.
         const bool answered = result.ok() || result.kind == IpcResult::Kind::NotReady ||
                               result.kind == IpcResult::Kind::Busy ||
                               result.kind == IpcResult::Kind::Refused;
         if (!answered) {
-            failure = "kicad: KiCad IPC at " + url + ": " + result.Describe();
+            // A socket nothing listens on any more is a KiCad that is gone, not a failure.
+            if (!client->url().empty() || result.kind != IpcResult::Kind::Closed)
+                failure = "kicad: KiCad IPC at " + url + ": " + result.Describe();
             continue;
         }
         ipc_ = std::move(client);
         via_ = Via::Ipc;
-        for (const auto& footprint : footprints)
-            idsByReference_[footprint.reference].push_back(footprint.id);
+        {
+            std::lock_guard lock(mutex_);
+            linkedUrl_ = url;
+            linkedToken_ = ipc_->token();
+        }
         Report("linked to KiCad IPC at " + url);
         if (!result.ok()) Report(IpcPrefix() + result.Describe());
+        // The footprints' ids, before the first highlight needs them.
+        if (IpcResult lookup = LookUpFootprints(options_.longDeadline); !lookup.ok())
+            Report(IpcPrefix() + lookup.Describe());
         return true;
     }
     std::string error;
     if (crossProbe_.Probe(options_.deadline, &error)) {
         via_ = Via::CrossProbe;
         Report("linked to KiCad cross-probe on " + crossProbe_.Address());
+        if (failure.empty()) SayNoApiSocket();
         return true;
     }
     Report(failure.empty() ? "kicad: not running" : failure);
     return false;
 }
 
+// A KiCad answers on its cross-probe port, but has no API socket: KiCad 6 selects through that
+// port; KiCad 7 and later ignore it and take selections only through their API.
+void KicadLink::SayNoApiSocket() {
+    Report("kicad: no KiCad API socket in " + ApiSocketFolder() +
+           ": KiCad 7 and later select only through their API: switch on Preferences > "
+           "Plugins > Enable KiCad API, then restart KiCad (KiCad 6 selects through " +
+           crossProbe_.Address() + ")");
+}
+
 void KicadLink::Unlink() {
     via_ = Via::None;
     ipc_.reset();
     idsByReference_.clear();
+    std::lock_guard lock(mutex_);
+    linkedUrl_.clear();
+    linkedToken_.clear();
 }
 
 void KicadLink::Send(const std::string& refDes) {
-    if (via_ == Via::None && !Link()) return;
+    const auto end = Clock::now() + options_.deadline;
+    // A KiCad whose API came on since the link was made is preferred to its cross-probe port.
+    if (via_ == Via::CrossProbe && !options_.ipcUrls && !KicadIpcClient::CandidateUrls().empty())
+        Link();
+    if (via_ == Via::None && !Link()) {
+        Say("kicad: highlight " + refDes + " not sent: KiCad is not linked");
+        return;
+    }
     if (via_ == Via::CrossProbe) {
         std::string error;
         if (crossProbe_.SelectPart(refDes, options_.deadline, &error)) return;
@@ -141,47 +209,133 @@ void KicadLink::Send(const std::string& refDes) {
         Unlink();
         return;
     }
-    const IpcResult result = SendOverIpc(refDes);
-    if (result.ok()) return;
-    Report(IpcPrefix() + result.Describe());
-    // A KiCad that went away, or that is not speaking the protocol, is looked for afresh next
-    // time; one that is busy or refused this request stays linked.
-    if (!result.transient() && result.kind != IpcResult::Kind::Refused) Unlink();
-}
-
-IpcResult KicadLink::SendOverIpc(const std::string& refDes) {
-    const auto started = std::chrono::steady_clock::now();
-    auto remaining = [&] {
-        return options_.deadline - std::chrono::duration_cast<std::chrono::milliseconds>(
-                                       std::chrono::steady_clock::now() - started);
-    };
-    auto found = idsByReference_.find(refDes);
-    if (found == idsByReference_.end()) {
-        // Footprints added since the last look: ask again.
-        std::vector<KicadFootprint> footprints;
-        if (IpcResult result = ipc_->GetFootprints(remaining(), footprints); !result.ok())
-            return result;
-        idsByReference_.clear();
-        for (const auto& footprint : footprints)
-            idsByReference_[footprint.reference].push_back(footprint.id);
-        found = idsByReference_.find(refDes);
-        if (found == idsByReference_.end()) return IpcResult::Success();  // not on KiCad's board
+    IpcResult result = SendOverIpc(refDes, end);
+    // A KiCad that went away, or was restarted under a new token, is linked afresh and asked
+    // once more while the highlight's time lasts.
+    if (result.kind == IpcResult::Kind::Closed || result.kind == IpcResult::Kind::TokenRefused) {
+        if (result.kind == IpcResult::Kind::TokenRefused) tokenRefused_ = true;
+        if (Link() && via_ == Via::Ipc && Clock::now() < end)
+            result = SendOverIpc(refDes, end);
+        else if (via_ == Via::CrossProbe)
+            return Send(refDes);
     }
-    if (IpcResult result = ipc_->ClearSelection(remaining()); !result.ok()) return result;
-    return ipc_->AddToSelection(found->second, remaining());
+    const std::string where = ipc_ ? "KiCad IPC at " + ipc_->url() + ": " : std::string();
+    const std::string within = "within " + std::to_string(options_.deadline.count()) + " ms";
+    if (result.ok()) {
+        // Landed. Bringing it into view has a deadline of its own: KiCad redraws the board for
+        // it, which takes a large board a while where drawing is slow.
+        if (options_.viewAction.empty()) return;
+        IpcResult view = ipc_->RunAction(options_.viewAction, options_.deadline);
+        if (view.ok()) return;
+        if (view.kind == IpcResult::Kind::NoAnswer) view.detail = within;
+        Say("kicad: highlight " + refDes + " selected, not brought into view: " + where +
+            view.Describe());
+        return;
+    }
+    if (result.kind == IpcResult::Kind::NoAnswer) result.detail = within;
+    // Unanswered, it may still land once KiCad gets to it; anything else did not.
+    Say("kicad: highlight " + refDes +
+        (result.kind == IpcResult::Kind::NoAnswer ? " not confirmed: " : " did not land: ") +
+        where + result.Describe());
+    // A KiCad that is not speaking the protocol is looked for afresh next time; one that is busy
+    // or refused this request stays linked.
+    if (result.kind == IpcResult::Kind::Garbled || result.kind == IpcResult::Kind::Closed) Unlink();
 }
 
-void KicadLink::PollLiveBoard() {
+IpcResult KicadLink::LookUpFootprints(milliseconds deadline) {
+    std::vector<KicadFootprint> footprints;
+    IpcResult result = ipc_->GetFootprints(deadline, footprints);
+    if (result.kind == IpcResult::Kind::Refused) {
+        // Say which board KiCad has open instead, when it has one.
+        std::vector<KicadOpenBoard> open;
+        if (ipc_->GetOpenBoards(options_.deadline, open).ok() && !open.empty())
+            result.detail += "; it has " + open.front().fileName + " open";
+    }
+    if (!result.ok()) return result;
+    idsByReference_.clear();
+    for (const auto& footprint : footprints)
+        idsByReference_[footprint.reference].push_back(footprint.id);
+    return result;
+}
+
+// Selects exactly the footprints of `refDes`, checks from KiCad's answer that they are what is
+// selected, and brings them into view.
+IpcResult KicadLink::SendOverIpc(const std::string& refDes, Clock::time_point end) {
+    bool lookedUp = false;
+    for (;;) {
+        auto found = idsByReference_.find(refDes);
+        if (found == idsByReference_.end() && !lookedUp) {
+            // Footprints added or renamed since the last look: ask again.
+            if (IpcResult result = LookUpFootprints(std::max(Until(end), options_.deadline));
+                !result.ok())
+                return result;
+            lookedUp = true;
+            continue;
+        }
+        if (found == idsByReference_.end())
+            return IpcResult::Failure(
+                IpcResult::Kind::NotFound,
+                "no footprint " + refDes + " on KiCad's board " + ipc_->boardFileName());
+        std::vector<std::string> wanted = found->second;
+        if (IpcResult result = ipc_->ClearSelection(Until(end)); !result.ok()) return result;
+        std::vector<std::string> selected;
+        if (IpcResult result = ipc_->AddToSelection(wanted, Until(end), &selected); !result.ok())
+            return result;
+        std::sort(wanted.begin(), wanted.end());
+        std::sort(selected.begin(), selected.end());
+        if (selected != wanted) {
+            // Ids from before KiCad reloaded or re-created the footprint: look them up again.
+            if (!lookedUp) {
+                idsByReference_.clear();
+                continue;
+            }
+            return IpcResult::Failure(IpcResult::Kind::NotDone,
+                                      "KiCad selected " + std::to_string(selected.size()) +
+                                          " footprint(s), not the " +
+                                          std::to_string(wanted.size()) + " of " + refDes);
+        }
+        break;
+    }
+    return IpcResult::Success();
+}
+
+void KicadLink::UpdateLiveBoard(const std::string& url, const std::string& token) {
+    if (liveBoardFetched_ && Clock::now() - *liveBoardFetched_ < options_.liveBoardFreshness)
+        return;
+    if (!liveBoardClient_ || liveBoardClient_->url() != url || liveBoardClient_->token() != token) {
+        liveBoardClient_ =
+            std::make_unique<KicadIpcClient>(options_.clientName, token, boardFileName_);
+        std::string error;
+        if (!liveBoardClient_->Connect(url, &error)) {
+            liveBoardClient_.reset();
+            return;
+        }
+    }
     std::string text;
-    const IpcResult result = ipc_->SaveBoardToString(options_.deadline, text);
+    IpcResult result = liveBoardClient_->SaveBoardToString(options_.longDeadline, text);
+    if (result.kind == IpcResult::Kind::TokenRefused) {
+        // KiCad restarted before the link thread noticed: learn the new KiCad's token.
+        liveBoardClient_ =
+            std::make_unique<KicadIpcClient>(options_.clientName, "", boardFileName_);
+        std::string error;
+        if (liveBoardClient_->Connect(url, &error))
+            result = liveBoardClient_->SaveBoardToString(options_.longDeadline, text);
+    }
+    liveBoardFetched_ = Clock::now();
     if (!result.ok() || text.empty()) {
         if (!liveBoardRefusalSaid_)
             Report("kicad: live board not available (" +
                    (result.ok() ? std::string("empty board text") : result.Describe()) +
                    "); following the saved file");
         liveBoardRefusalSaid_ = true;
-        // A KiCad that cannot do it is not asked again; one that is busy is.
-        if (!result.transient()) liveBoardWanted_ = false;
+        liveBoardFetched_.reset();
+        if (result.kind == IpcResult::Kind::Closed) {
+            liveBoardClient_.reset();
+        } else if (!result.transient() && result.kind != IpcResult::Kind::TokenRefused) {
+            // A KiCad that cannot do it is not asked again; one that is busy is.
+            std::lock_guard lock(mutex_);
+            liveBoardWanted_ = false;
+        }
         return;
     }
     if (text == liveBoardText_) return;
@@ -197,7 +351,15 @@ void KicadLink::PollLiveBoard() {
 }
 
 void KicadLink::Report(const std::string& line) {
-    if (line == lastReport_) return;
+    {
+        std::lock_guard lock(reportMutex_);
+        if (line == lastReport_) return;
+    }
+    Say(line);
+}
+
+void KicadLink::Say(const std::string& line) {
+    std::lock_guard lock(reportMutex_);
     lastReport_ = line;
     if (onStatus_) onStatus_(line);
 }

@@ -26,9 +26,27 @@ QueuedKicadLink::QueuedKicadLink(const std::string& boardPath, DesignServer& ser
     link_.Start();
 }
 
+void QueuedKicadLink::FreshenLiveBoard(std::chrono::milliseconds wait) {
+    const auto end = std::chrono::steady_clock::now() + wait;
+    if (!link_.FetchLiveBoard(wait)) return;
+    std::unique_lock lock(mailboxMutex_);
+    const uint64_t posted = boardsPosted_;
+    delivered_.wait_until(lock, end, [&] { return stopped_ || boardsDelivered_ >= posted; });
+}
+
+void QueuedKicadLink::Stop() {
+    link_.Stop();
+    {
+        std::lock_guard lock(mailboxMutex_);
+        stopped_ = true;
+    }
+    delivered_.notify_all();
+}
+
 void QueuedKicadLink::Post(Mail mail) {
     {
         std::lock_guard lock(mailboxMutex_);
+        if (std::holds_alternative<std::shared_ptr<const Design>>(mail)) ++boardsPosted_;
         mailbox_.push_back(std::move(mail));
     }
     QMetaObject::invokeMethod(
@@ -44,10 +62,16 @@ void QueuedKicadLink::DeliverMail() {
             mail = std::move(mailbox_.front());
             mailbox_.pop_front();
         }
-        if (auto* line = std::get_if<std::string>(&mail))
+        if (auto* line = std::get_if<std::string>(&mail)) {
             print_(std::move(*line));
-        else
-            UseLiveBoard(std::get<std::shared_ptr<const Design>>(mail));
+            continue;
+        }
+        UseLiveBoard(std::get<std::shared_ptr<const Design>>(mail));
+        {
+            std::lock_guard lock(mailboxMutex_);
+            ++boardsDelivered_;
+        }
+        delivered_.notify_all();
     }
 }
 

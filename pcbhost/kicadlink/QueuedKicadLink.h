@@ -7,6 +7,9 @@
 #pragma once
 
 #include <QObject>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -31,6 +34,11 @@ class QueuedKicadLink {
                     ShowDesign show);
 
     void Highlight(const std::string& refDes) { link_.Highlight(refDes); }
+    // Called from the serving thread before a snapshot is served: has KiCad's board fetched and,
+    // when it changed, served, waiting at most `wait` (the event loop must be running).
+    void FreshenLiveBoard(std::chrono::milliseconds wait);
+    // Stops talking to KiCad; FreshenLiveBoard() returns at once from then on.
+    void Stop();
 
   private:
     using Mail = std::variant<std::string, std::shared_ptr<const Design>>;
@@ -43,9 +51,13 @@ class QueuedKicadLink {
     PrintLine print_;
     ShowDesign show_;
     std::mutex mailboxMutex_;
+    std::condition_variable delivered_;
     std::deque<Mail> mailbox_;
-    QObject context_;  // calls queued to it are dropped with it
-    KicadLink link_;   // stopped before the above go
+    uint64_t boardsPosted_ = 0;     // under mailboxMutex_
+    uint64_t boardsDelivered_ = 0;  // under mailboxMutex_
+    bool stopped_ = false;          // under mailboxMutex_
+    QObject context_;               // calls queued to it are dropped with it
+    KicadLink link_;                // stopped before the above go
 };
 
 }  // namespace pcbhost::kicadlink

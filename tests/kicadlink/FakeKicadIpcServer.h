@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A stand-in for KiCad's IPC API server: NNG reply socket, the request envelope, GetItems of
-// footprints, ClearSelection, AddToSelection and SaveDocumentToString. It checks each request as
-// KiCad would (token, document, types, ids), records it, and can be told to misbehave.
+// A stand-in for KiCad 9's IPC API server: NNG reply socket, the request envelope, GetVersion,
+// GetOpenDocuments, GetItems of footprints, GetSelection, ClearSelection, AddToSelection,
+// RunAction and SaveDocumentToString. It checks each request and answers as KiCad 9.0.8 did
+// when recorded (tests/kicadlink/data/kicad9/): the same messages, statuses and error texts. It
+// records each request, and can be told to misbehave.
 #pragma once
 
 #include <nng/nng.h>
@@ -40,6 +42,7 @@ class FakeKicadIpcServer {
         std::string boardFileName;
         std::vector<int> types;        // GetItems
         std::vector<std::string> ids;  // AddToSelection
+        std::string action;            // RunAction
     };
 
     FakeKicadIpcServer(std::string url, std::string token, std::vector<Footprint> footprints,
@@ -52,6 +55,12 @@ class FakeKicadIpcServer {
     void SetBehaviour(Behaviour behaviour, std::chrono::milliseconds slowDelay = {});
     // The text SaveDocumentToString answers; unset: AS_UNHANDLED, as a KiCad without it.
     void SetBoardText(std::optional<std::string> text);
+    // Every request is answered with these bytes (e.g. a recorded reply) while set.
+    void SetReplay(std::optional<std::string> bytes);
+    // The footprints KiCad has on its board from now on (e.g. one deleted and re-created).
+    void SetFootprints(std::vector<Footprint> footprints);
+    // The folder GetOpenDocuments gives as the project's.
+    void SetProjectPath(std::string path);
 
     std::vector<Request> Requests() const;
     std::vector<std::string> Selection() const;
@@ -71,8 +80,9 @@ class FakeKicadIpcServer {
 
     std::string url_;
     std::string token_;
-    std::vector<Footprint> footprints_;
+    std::vector<Footprint> footprints_;  // under mutex_
     std::string boardFileName_;
+    std::string projectPath_;  // under mutex_
     nng_socket socket_ = NNG_SOCKET_INITIALIZER;
     bool open_ = false;
     std::atomic<bool> stop_{false};
@@ -83,6 +93,7 @@ class FakeKicadIpcServer {
     Behaviour behaviour_ = Behaviour::Answer;
     std::chrono::milliseconds slowDelay_{0};
     std::optional<std::string> boardText_;
+    std::optional<std::string> replay_;
     std::vector<Request> requests_;
     std::vector<std::string> selection_;
 };

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "FakeKicadIpcServer.h"
+#include "KicadBoardFinder.h"
 #include "KicadIpcClient.h"
 #include "KicadLink.h"
 #include "StatusLines.h"
@@ -69,7 +70,6 @@ class KicadLinkIpcTest : public ::testing::Test {
         options.ipcUrls = std::vector<std::string>{url_};
         options.crossProbePort = UnusedPort();
         options.deadline = 300ms;
-        options.liveBoardInterval = 50ms;
         options.token = std::move(token);
         return options;
     }
@@ -80,6 +80,12 @@ class KicadLinkIpcTest : public ::testing::Test {
         link_->Start();
     }
     std::string Prefix() const { return "kicad: KiCad IPC at " + url_ + ": "; }
+    // Linked, and the footprints looked up.
+    void WaitLinked() {
+        ASSERT_NE(status_.WaitFor("linked"), "");
+        ASSERT_TRUE(server_->WaitForRequests(2));
+        std::this_thread::sleep_for(20ms);  // the GetItems answer is read
+    }
 
     std::filesystem::path dir_;
     std::string url_;
@@ -88,7 +94,7 @@ class KicadLinkIpcTest : public ::testing::Test {
     std::unique_ptr<KicadLink> link_;
 };
 
-TEST_F(KicadLinkIpcTest, SelectsTheFootprintsOfAReferenceThroughTheEnvelope) {
+TEST_F(KicadLinkIpcTest, SelectsExactlyTheFootprintsOfAReferenceAndCentresThem) {
     StartLink(Options());
     EXPECT_EQ(status_.WaitFor("linked"), "linked to KiCad IPC at " + url_);
 
@@ -97,55 +103,97 @@ TEST_F(KicadLinkIpcTest, SelectsTheFootprintsOfAReferenceThroughTheEnvelope) {
     // A reference used twice selects both footprints, and only them.
     link_->Highlight("R7");
     EXPECT_TRUE(server_->WaitForSelection({"id-r7a", "id-r7b"}));
+    ASSERT_TRUE(server_->WaitForRequests(8));
 
     const auto requests = server_->Requests();
-    ASSERT_EQ(requests.size(), 5u);
-    EXPECT_EQ(requests[0].typeUrl, "type.googleapis.com/kiapi.common.commands.GetItems");
-    EXPECT_EQ(requests[0].types, std::vector<int>{1});
-    EXPECT_EQ(requests[0].token, "");  // no token given: KiCad's first answer brings it
-    EXPECT_EQ(requests[1].typeUrl, "type.googleapis.com/kiapi.common.commands.ClearSelection");
-    EXPECT_EQ(requests[2].typeUrl, "type.googleapis.com/kiapi.common.commands.AddToSelection");
-    EXPECT_EQ(requests[2].ids, std::vector<std::string>{"id-u2"});
-    EXPECT_EQ(requests[4].ids, (std::vector<std::string>{"id-r7a", "id-r7b"}));
+    ASSERT_EQ(requests.size(), 8u);
+    const std::string commands = "type.googleapis.com/kiapi.common.commands.";
+    const char* expected[] = {"GetVersion", "GetItems",       "ClearSelection", "AddToSelection",
+                              "RunAction",  "ClearSelection", "AddToSelection", "RunAction"};
     for (std::size_t i = 0; i < requests.size(); ++i) {
         SCOPED_TRACE(i);
+        EXPECT_EQ(requests[i].typeUrl, commands + expected[i]);
         EXPECT_EQ(requests[i].clientName, "pcbhost");
-        EXPECT_EQ(requests[i].boardFileName, "board.kicad_pcb");
-        if (i > 0) {
-            EXPECT_EQ(requests[i].token, kToken);
-        }
+        // No token given: KiCad's first answer brings it.
+        EXPECT_EQ(requests[i].token, i == 0 ? "" : kToken);
     }
+    EXPECT_EQ(requests[1].types, std::vector<int>{1});
+    EXPECT_EQ(requests[1].boardFileName, "board.kicad_pcb");
+    EXPECT_EQ(requests[3].ids, std::vector<std::string>{"id-u2"});
+    EXPECT_EQ(requests[4].action, "common.Control.centerSelection");
+    EXPECT_EQ(requests[6].ids, (std::vector<std::string>{"id-r7a", "id-r7b"}));
+    EXPECT_EQ(status_.All().size(), 1u);  // landed highlights say nothing
+}
 
-    // A reference KiCad does not have: the footprints are asked for again, nothing changes.
+TEST_F(KicadLinkIpcTest, AReferenceNotOnKicadsBoardIsSaidAfterAskingAgain) {
+    StartLink(Options());
+    WaitLinked();
     link_->Highlight("NOPE");
-    ASSERT_TRUE(server_->WaitForRequests(6));
+    const std::string said = status_.WaitFor("kicad:");
+    EXPECT_EQ(said, "kicad: highlight NOPE did not land: KiCad IPC at " + url_ +
+                        ": not found (no footprint NOPE on KiCad's board board.kicad_pcb)");
+    const auto requests = server_->Requests();
+    ASSERT_EQ(requests.size(), 3u);  // the footprints asked for again; nothing selected
+    EXPECT_EQ(requests[2].typeUrl, "type.googleapis.com/kiapi.common.commands.GetItems");
+    // The same again is said again: each highlight that does not land is.
+    link_->Highlight("NOPE");
+    EXPECT_EQ(status_.WaitFor("kicad:"), said);
+}
+
+// KiCad 9 passes over an id it does not have without a word: a footprint deleted and re-created
+// (new id) is looked up again, and one that is gone is said.
+TEST_F(KicadLinkIpcTest, AStaleFootprintIdIsLookedUpAgainAndAnUnselectedOneSaid) {
+    StartLink(Options());
+    WaitLinked();
+    server_->SetFootprints({{"id-u2-new", "U2"}, {"id-r1", "R1"}});
+    link_->Highlight("U2");
+    EXPECT_TRUE(server_->WaitForSelection({"id-u2-new"}));
     link_->Highlight("R1");
     EXPECT_TRUE(server_->WaitForSelection({"id-r1"}));
-    EXPECT_EQ(server_->Requests()[5].typeUrl, "type.googleapis.com/kiapi.common.commands.GetItems");
+    ASSERT_TRUE(server_->WaitForRequests(11));
+    std::this_thread::sleep_for(100ms);
     EXPECT_EQ(status_.All().size(), 1u);
 }
 
-TEST_F(KicadLinkIpcTest, ARefusedTokenIsSaidOnceAndNothingIsSelected) {
+TEST_F(KicadLinkIpcTest, ARefusedTokenIsSaidAndKicadsOwnIsLearnt) {
     StartLink(Options("not-the-token"));
-    EXPECT_EQ(status_.WaitFor("kicad:"),
-              Prefix() + "token refused (the given token did not match)");
+    // The token handed down belongs to a KiCad that is gone: KiCad's own is learnt.
+    EXPECT_EQ(status_.WaitFor("linked"), "linked to KiCad IPC at " + url_);
     link_->Highlight("U2");
+    EXPECT_TRUE(server_->WaitForSelection({"id-u2"}));
+    const auto requests = server_->Requests();
+    EXPECT_EQ(requests.front().token, "not-the-token");
+    EXPECT_EQ(requests.back().token, kToken);
+}
+
+TEST_F(KicadLinkIpcTest, AKicadRestartedWithANewTokenGetsTheNextHighlight) {
+    StartLink(Options());
+    WaitLinked();
+    link_->Highlight("U2");
+    ASSERT_TRUE(server_->WaitForSelection({"id-u2"}));
+    ASSERT_TRUE(server_->WaitForRequests(5));  // the view action too
+    std::this_thread::sleep_for(50ms);
+    server_.reset();
+    server_ = std::make_unique<FakeKicadIpcServer>(url_, "kicad-token-2", Footprints(),
+                                                   "board.kicad_pcb");
+    ASSERT_TRUE(server_->Start());
+    std::this_thread::sleep_for(200ms);  // NNG dials the new socket again
     link_->Highlight("R1");
-    ASSERT_TRUE(server_->WaitForRequests(2));
-    link_.reset();
-    EXPECT_TRUE(server_->Selection().empty());
-    EXPECT_EQ(status_.All().size(), 1u);
+    EXPECT_TRUE(server_->WaitForSelection({"id-r1"})) << ::testing::PrintToString(status_.All());
+    for (const auto& line : status_.All())
+        EXPECT_EQ(line.find("did not land"), std::string::npos) << line;
 }
 
 TEST_F(KicadLinkIpcTest, NotReadyAndBusyAreSaidAndTheLinkStays) {
     StartLink(Options());
-    ASSERT_NE(status_.WaitFor("linked"), "");
+    WaitLinked();
+    const std::string prefix = "kicad: highlight U2 did not land: KiCad IPC at " + url_ + ": ";
     server_->SetBehaviour(FakeKicadIpcServer::Behaviour::NotReady);
     link_->Highlight("U2");
-    EXPECT_EQ(status_.WaitFor("kicad:"), Prefix() + "not ready (KiCad is not ready to reply)");
+    EXPECT_EQ(status_.WaitFor("kicad:"), prefix + "not ready (KiCad is not ready to reply)");
     server_->SetBehaviour(FakeKicadIpcServer::Behaviour::Busy);
     link_->Highlight("U2");
-    EXPECT_EQ(status_.WaitFor("kicad:"), Prefix() + "busy (KiCad is busy and cannot respond)");
+    EXPECT_EQ(status_.WaitFor("kicad:"), prefix + "busy (KiCad is busy and cannot respond)");
     server_->SetBehaviour(FakeKicadIpcServer::Behaviour::Answer);
     link_->Highlight("U2");
     EXPECT_TRUE(server_->WaitForSelection({"id-u2"}));
@@ -157,14 +205,13 @@ TEST_F(KicadLinkIpcTest, AnotherBoardOpenInKicadIsSaidAtLinkAndAtEachHighlight) 
     options.boardPath = "/boards/other.kicad_pcb";
     StartLink(options);
     EXPECT_EQ(status_.WaitFor("linked"), "linked to KiCad IPC at " + url_);
-    const std::string said = Prefix() + "request refused (KiCad has no board other.kicad_pcb open)";
-    EXPECT_EQ(status_.WaitFor("kicad:"), said);
+    EXPECT_EQ(status_.WaitFor("kicad:"),
+              Prefix() +
+                  "request refused (AS_UNHANDLED: no handler available for request of type "
+                  "kiapi.common.commands.GetItems; it has board.kicad_pcb open)");
     link_->Highlight("U2");
-    ASSERT_TRUE(server_->WaitForRequests(2));
-    link_->Highlight("R1");  // the same again: said once
-    ASSERT_TRUE(server_->WaitForRequests(3));
+    EXPECT_NE(status_.WaitFor("kicad: highlight U2 did not land"), "");
     link_.reset();
-    EXPECT_EQ(status_.All().size(), 2u);
     EXPECT_TRUE(server_->Selection().empty());
 }
 
@@ -178,16 +225,22 @@ void PrintTo(const Fault& fault, std::ostream* out) {
 
 class KicadLinkFaultTest : public KicadLinkIpcTest, public ::testing::WithParamInterface<Fault> {};
 
-// The highlight gives up at the deadline with one line, and the link is usable afterwards.
-TEST_P(KicadLinkFaultTest, AFaultyAnswerIsOneLineAndNothingHangs) {
+// The highlight gives up at its deadline with a line of its own, said well within 2 s, and the
+// link is usable afterwards.
+TEST_P(KicadLinkFaultTest, AFaultyAnswerIsSaidPerHighlightAndNothingHangs) {
     StartLink(Options());
-    ASSERT_NE(status_.WaitFor("linked"), "");
+    WaitLinked();
     server_->SetBehaviour(GetParam().behaviour, 800ms);
+    const auto started = std::chrono::steady_clock::now();
     link_->Highlight("U2");
-    EXPECT_EQ(status_.WaitFor("kicad:"), Prefix() + GetParam().said);
-    link_->Highlight("U2");  // the same fault again: no second line
-    ASSERT_TRUE(server_->WaitForRequests(3));
+    const std::string said = status_.WaitFor("kicad:");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+    const bool unanswered = GetParam().behaviour != FakeKicadIpcServer::Behaviour::Garbage;
+    EXPECT_EQ(said, std::string("kicad: highlight U2 ") +
+                        (unanswered ? "not confirmed: " : "did not land: ") + Prefix().substr(7) +
+                        GetParam().said);
     server_->SetBehaviour(FakeKicadIpcServer::Behaviour::Answer);
+    std::this_thread::sleep_for(900ms);  // a slow answer still under way is let through
     link_->Highlight("R1");
     EXPECT_TRUE(server_->WaitForSelection({"id-r1"}));
     int faultLines = 0;
@@ -202,14 +255,14 @@ INSTANTIATE_TEST_SUITE_P(
                       Fault{FakeKicadIpcServer::Behaviour::Garbage,
                             "garbled answer (not a reply envelope)"}));
 
-TEST_F(KicadLinkIpcTest, AKicadThatClosesMidRequestIsSaidAndThenNotRunning) {
+TEST_F(KicadLinkIpcTest, AKicadThatClosesMidRequestIsSaidAsNotRunning) {
     StartLink(Options());
-    ASSERT_NE(status_.WaitFor("linked"), "");
+    WaitLinked();
     server_->SetBehaviour(FakeKicadIpcServer::Behaviour::CloseMidRequest);
     link_->Highlight("U2");
-    EXPECT_EQ(status_.WaitFor("kicad:"), Prefix() + "connection closed");
-    link_->Highlight("U2");
+    // Linked afresh at once: nothing answers any more.
     EXPECT_EQ(status_.WaitFor("kicad:"), "kicad: not running");
+    EXPECT_EQ(status_.WaitFor("kicad:"), "kicad: highlight U2 did not land: connection closed");
 }
 
 TEST_F(KicadLinkIpcTest, AnAnswerOfTheWrongMessageIsNotALink) {
@@ -217,7 +270,7 @@ TEST_F(KicadLinkIpcTest, AnAnswerOfTheWrongMessageIsNotALink) {
     StartLink(Options());
     EXPECT_EQ(status_.WaitFor("kicad:"),
               Prefix() +
-                  "garbled answer (expected kiapi.common.commands.GetItemsResponse, got "
+                  "garbled answer (expected kiapi.common.commands.GetVersionResponse, got "
                   "type.googleapis.com/kiapi.common.commands.SavedDocumentResponse)");
 }
 
@@ -251,15 +304,40 @@ class LiveBoards {
     std::vector<std::shared_ptr<const pcbhost::Design>> designs_;
 };
 
-TEST_F(KicadLinkIpcTest, ServesTheLiveBoardAndSaysWhenItDoesNotRead) {
+int SaveRequests(const FakeKicadIpcServer& server) {
+    int saves = 0;
+    for (const auto& request : server.Requests())
+        saves += request.typeUrl.find("SaveDocumentToString") != std::string::npos;
+    return saves;
+}
+
+// KiCad is asked for its board text only when the design is asked for, and not again while the
+// text just fetched is fresh.
+TEST_F(KicadLinkIpcTest, FetchesTheLiveBoardOnlyWhenAskedAndSaysWhenItDoesNotRead) {
     server_->SetBoardText(ReadFile(PARTWISE_SOURCE_DIR "/examples/demo.kicad_pcb"));
     LiveBoards live;
-    StartLink(Options(), [&](auto design) { live.Add(std::move(design)); });
-    const auto design = live.WaitFor(1);
-    ASSERT_NE(design, nullptr);
-    EXPECT_EQ(design->components.size(), 69u);
+    auto options = Options();
+    options.liveBoardFreshness = 300ms;
+    StartLink(options, [&](auto design) { live.Add(std::move(design)); });
+    WaitLinked();
+    link_->Highlight("U2");
+    ASSERT_TRUE(server_->WaitForSelection({"id-u2"}));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(SaveRequests(*server_), 0);
+
+    ASSERT_TRUE(link_->FetchLiveBoard(5s));
+    ASSERT_EQ(live.Count(), 1u);  // handed over before FetchLiveBoard returns
+    EXPECT_EQ(live.WaitFor(1)->components.size(), 69u);
+    ASSERT_TRUE(link_->FetchLiveBoard(5s));
+    EXPECT_EQ(SaveRequests(*server_), 1);  // still fresh
+    std::this_thread::sleep_for(350ms);
+    ASSERT_TRUE(link_->FetchLiveBoard(5s));
+    EXPECT_EQ(SaveRequests(*server_), 2);
+    EXPECT_EQ(live.Count(), 1u);  // the same text: nothing new to serve
 
     server_->SetBoardText("(kicad_pcb (version 20211014) (footprint");
+    std::this_thread::sleep_for(350ms);
+    ASSERT_TRUE(link_->FetchLiveBoard(5s));
     const std::string said = status_.WaitFor("kicad: live board does not read");
     EXPECT_NE(said.find("/boards/board.kicad_pcb (live from KiCad)"), std::string::npos) << said;
     EXPECT_EQ(live.Count(), 1u);
@@ -267,19 +345,111 @@ TEST_F(KicadLinkIpcTest, ServesTheLiveBoardAndSaysWhenItDoesNotRead) {
 
 TEST_F(KicadLinkIpcTest, AKicadWithoutTheBoardTextIsFollowedThroughTheSavedFileSaidOnce) {
     LiveBoards live;
-    StartLink(Options(), [&](auto design) { live.Add(std::move(design)); });
+    auto options = Options();
+    options.liveBoardFreshness = 0ms;
+    StartLink(options, [&](auto design) { live.Add(std::move(design)); });
+    WaitLinked();
+    ASSERT_TRUE(link_->FetchLiveBoard(5s));
     EXPECT_EQ(status_.WaitFor("kicad:"),
-              "kicad: live board not available (request refused (AS_UNHANDLED: no handler for "
-              "that request)); following the saved file");
+              "kicad: live board not available (request refused (AS_UNHANDLED: no handler "
+              "available for request of type kiapi.common.commands.SaveDocumentToString)); "
+              "following the saved file");
     link_->Highlight("U2");  // highlights go on
     EXPECT_TRUE(server_->WaitForSelection({"id-u2"}));
-    std::this_thread::sleep_for(200ms);  // several poll intervals: it is not asked again
+    ASSERT_TRUE(link_->FetchLiveBoard(5s));  // not asked again
     link_.reset();
-    int saves = 0;
-    for (const auto& request : server_->Requests())
-        saves += request.typeUrl.find("SaveDocumentToString") != std::string::npos;
-    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(SaveRequests(*server_), 1);
     EXPECT_EQ(live.Count(), 0u);
+}
+
+std::string RecordedReply(const std::string& name) {
+    return ReadFile(PARTWISE_SOURCE_DIR "/tests/kicadlink/data/kicad9/" + name);
+}
+
+// KiCad 9's own replies, as recorded, read through pcbhost's client.
+TEST_F(KicadLinkIpcTest, RecordedKicad9RepliesReadAsKicadMeantThem) {
+    pcbhost::kicadlink::KicadIpcClient client("pcbhost", "", "video.kicad_pcb");
+    std::string error;
+    ASSERT_TRUE(client.Connect(url_, &error)) << error;
+
+    server_->SetReplay(RecordedReply("GetVersion.reply"));
+    std::string version;
+    ASSERT_TRUE(client.GetVersion(1s, version).ok());
+    EXPECT_EQ(version, "9.0.8+1");
+    EXPECT_EQ(client.token(), "e7f26a87-fc37-4894-9ec0-0235da246eb7");
+
+    server_->SetReplay(RecordedReply("GetOpenDocuments.reply"));
+    std::vector<pcbhost::kicadlink::KicadOpenBoard> boards;
+    ASSERT_TRUE(client.GetOpenBoards(1s, boards).ok());
+    ASSERT_EQ(boards.size(), 1u);
+    EXPECT_EQ(boards[0].fileName, "video.kicad_pcb");
+    EXPECT_EQ(boards[0].projectPath, "/tmp/k9run/board");
+
+    server_->SetReplay(RecordedReply("ClearSelection.reply"));
+    EXPECT_TRUE(client.ClearSelection(1s).ok());
+
+    // The footprint's reference lies in its field's board text's text.
+    server_->SetReplay(RecordedReply("AddToSelection-U1.reply"));
+    std::vector<std::string> selected;
+    ASSERT_TRUE(
+        client.AddToSelection({"00000000-0000-0000-0000-00005402d1b6"}, 1s, &selected).ok());
+    EXPECT_EQ(selected, std::vector<std::string>{"00000000-0000-0000-0000-00005402d1b6"});
+    std::vector<pcbhost::kicadlink::KicadFootprint> footprints;
+    ASSERT_TRUE(client.GetSelection(1s, footprints).ok());
+    ASSERT_EQ(footprints.size(), 1u);
+    EXPECT_EQ(footprints[0].reference, "U1");
+
+    server_->SetReplay(RecordedReply("RunAction-centerSelection.reply"));
+    EXPECT_TRUE(client.RunAction("common.Control.centerSelection", 1s).ok());
+
+    server_->SetReplay(RecordedReply("token-mismatch.reply"));
+    const auto refused = client.GetVersion(1s, version);
+    EXPECT_EQ(refused.kind, pcbhost::kicadlink::IpcResult::Kind::TokenRefused);
+    EXPECT_EQ(refused.detail, "the provided kicad_token did not match this KiCad instance's token");
+
+    server_->SetReplay(RecordedReply("ClearSelection-other-board.reply"));
+    EXPECT_EQ(client.ClearSelection(1s).Describe(),
+              "request refused (AS_UNHANDLED: no handler available for request of type "
+              "kiapi.common.commands.ClearSelection)");
+    server_->SetReplay(RecordedReply("SaveDocumentToString-other-board.reply"));
+    std::string text;
+    EXPECT_EQ(client.SaveBoardToString(1s, text).Describe(),
+              "request refused (AS_BAD_REQUEST: the requested document other.kicad_pcb is not "
+              "open)");
+}
+
+// The stand-in answers as the recorded KiCad 9 did: the same request gets the same message.
+TEST_F(KicadLinkIpcTest, TheStandInAnswersAsTheRecordedKicad9) {
+    server_ = std::make_unique<FakeKicadIpcServer>(
+        url_ + "-2", "e7f26a87-fc37-4894-9ec0-0235da246eb7",
+        std::vector<FakeKicadIpcServer::Footprint>{{"00000000-0000-0000-0000-00005402d1b6", "U1"}},
+        "video.kicad_pcb");
+    ASSERT_TRUE(server_->Start());
+    pcbhost::kicadlink::KicadIpcClient client("pcbhost", "", "video.kicad_pcb");
+    std::string recordedRequest, recordedReply, error;
+    client.SetTranscript([&](const std::string& request, const std::string& reply) {
+        recordedRequest = request;
+        recordedReply = reply;
+    });
+    ASSERT_TRUE(client.Connect(url_ + "-2", &error)) << error;
+    EXPECT_TRUE(client.ClearSelection(1s).ok());
+    EXPECT_EQ(recordedReply, RecordedReply("ClearSelection.reply"));
+    std::vector<std::string> selected;
+    EXPECT_TRUE(
+        client.AddToSelection({"00000000-0000-0000-0000-00005402d1b6"}, 1s, &selected).ok());
+    EXPECT_EQ(recordedRequest.substr(recordedRequest.find("type.googleapis.com")),
+              RecordedReply("AddToSelection-U1.request")
+                  .substr(RecordedReply("AddToSelection-U1.request").find("type.googleapis.com")));
+    client.SetBoardFileName("other.kicad_pcb");
+    EXPECT_FALSE(client.ClearSelection(1s).ok());
+    EXPECT_EQ(recordedReply, RecordedReply("ClearSelection-other-board.reply"));
+    std::string text;
+    server_->SetBoardText("(kicad_pcb)");
+    EXPECT_FALSE(client.SaveBoardToString(1s, text).ok());
+    EXPECT_EQ(recordedReply, RecordedReply("SaveDocumentToString-other-board.reply"));
+    client.SetBoardFileName("video.kicad_pcb");
+    EXPECT_TRUE(client.RunAction("common.Control.centerSelection", 1s).ok());
+    EXPECT_EQ(recordedReply, RecordedReply("RunAction-centerSelection.reply"));
 }
 
 TEST(KicadIpcSocketTest, IsLookedForWhereKicadPutsIt) {
@@ -355,8 +525,17 @@ TEST(KicadLinkCrossProbeTest, SendsThePartAndSaysWhenTheEditorGoes) {
     options.deadline = 300ms;
     KicadLink link(options, [&](const std::string& line) { status.Add(line); });
     link.Start();
-    EXPECT_EQ(status.WaitFor("linked"),
-              "linked to KiCad cross-probe on 127.0.0.1:" + std::to_string(kicad.port()));
+    const std::string address = "127.0.0.1:" + std::to_string(kicad.port());
+    EXPECT_EQ(status.WaitFor("linked"), "linked to KiCad cross-probe on " + address);
+    // KiCad 7 and later answer there too, but select only through their API: say how.
+    const std::string noApi = status.WaitFor("kicad:");
+    EXPECT_EQ(noApi.rfind("kicad: no KiCad API socket in ", 0), 0u) << noApi;
+    EXPECT_NE(noApi.find(": KiCad 7 and later select only through their API: switch on "
+                         "Preferences > Plugins > Enable KiCad API, then restart KiCad (KiCad "
+                         "6 selects through " +
+                         address + ")"),
+              std::string::npos)
+        << noApi;
     link.Highlight("U7");
     EXPECT_EQ(kicad.NextMessage(), "$PART: \"U7\"");
     link.Highlight("R12");
@@ -368,6 +547,7 @@ TEST(KicadLinkCrossProbeTest, SendsThePartAndSaysWhenTheEditorGoes) {
                                             std::to_string(kicad.port()) + ": Connection refused");
     link.Highlight("U7");
     EXPECT_EQ(status.WaitFor("kicad:"), "kicad: not running");
+    EXPECT_EQ(status.WaitFor("kicad:"), "kicad: highlight U7 not sent: KiCad is not linked");
 }
 
 TEST(KicadLinkCrossProbeTest, NothingThereIsNotRunning) {
@@ -381,6 +561,37 @@ TEST(KicadLinkCrossProbeTest, NothingThereIsNotRunning) {
     EXPECT_EQ(status.WaitFor("kicad:"), "kicad: not running");
     link.Stop();
     EXPECT_EQ(status.All().size(), 1u);
+}
+
+TEST_F(KicadLinkIpcTest, TheBoardFinderGivesTheBoardKicadHasOpen) {
+    server_->SetProjectPath("/home/someone/video");
+    pcbhost::kicadlink::KicadBoardFinder::Options options;
+    options.ipcUrls = std::vector<std::string>{url_};
+    options.crossProbePort = UnusedPort();
+    std::string error;
+    EXPECT_EQ(pcbhost::kicadlink::KicadBoardFinder::Find(options, error),
+              "/home/someone/video/board.kicad_pcb")
+        << error;
+    // A token from a KiCad since restarted is not in the way.
+    options.token = "stale";
+    EXPECT_EQ(pcbhost::kicadlink::KicadBoardFinder::Find(options, error),
+              "/home/someone/video/board.kicad_pcb")
+        << error;
+}
+
+TEST(KicadBoardFinderTest, SaysToSwitchTheApiOnWhenOnlyTheCrossProbePortAnswers) {
+    CrossProbeListener kicad;
+    pcbhost::kicadlink::KicadBoardFinder::Options options;
+    options.ipcUrls = std::vector<std::string>{};
+    options.crossProbePort = kicad.port();
+    std::string error;
+    EXPECT_FALSE(pcbhost::kicadlink::KicadBoardFinder::Find(options, error));
+    EXPECT_EQ(error, "KiCad runs (127.0.0.1:" + std::to_string(kicad.port()) +
+                         " answers) but its API is off: switch on Preferences > Plugins > "
+                         "Enable KiCad API, then restart KiCad; or name the board file");
+    options.crossProbePort = UnusedPort();
+    EXPECT_FALSE(pcbhost::kicadlink::KicadBoardFinder::Find(options, error));
+    EXPECT_EQ(error.rfind("KiCad is not running", 0), 0u) << error;
 }
 
 }  // namespace

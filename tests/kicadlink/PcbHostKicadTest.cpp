@@ -42,10 +42,12 @@ class PcbHostKicadTest : public dbxtest::LiveHostFixture {
             std::vector<FakeKicadIpcServer::Footprint>{{"a", "R1"}, {"b", "U2"}}, "design.json");
         ASSERT_TRUE(server_->Start());
     }
-    void StartKicadHost() {
+    // With `named` false, pcbhost is not told the board: it serves the one KiCad has open.
+    void StartKicadHost(bool named = true) {
         designPath_ = dir_.WriteFile("design.json", kDesign);
-        host_ = std::make_unique<dbxtest::PcbHostProcess>(
-            std::vector<std::string>{PCBHOST_EXECUTABLE, "--headless", "--kicad", designPath_});
+        std::vector<std::string> args{PCBHOST_EXECUTABLE, "--headless", "--kicad"};
+        if (named) args.push_back(designPath_);
+        host_ = std::make_unique<dbxtest::PcbHostProcess>(args);
         ASSERT_NE(host_->WaitForLine("serving "), "") << host_->output();
     }
     void TearDown() override {
@@ -79,9 +81,10 @@ TEST_F(PcbHostKicadTest, HighlightsReachKicadAndGoOnWhenKicadFallsSilent) {
     EXPECT_EQ(host_->WaitForLine("highlight"), "highlight R1 CYAN");
     EXPECT_EQ(THighlightComponent(&design.context, DBX_COLOUR_YELLOW, &u2), 0);
     EXPECT_EQ(host_->WaitForLine("highlight"), "highlight U2 YELLOW");
-    EXPECT_NE(host_->WaitForLine("kicad: KiCad IPC at"), "");
+    // R1 may be overtaken by U2 before it is sent: KiCad shows one selection.
+    EXPECT_NE(host_->WaitForLine("kicad: highlight "), "") << host_->output();
     const std::string output = host_->output();
-    EXPECT_LT(output.find("highlight U2 YELLOW"), output.find("kicad: KiCad IPC at"));
+    EXPECT_LT(output.find("highlight U2 YELLOW"), output.find("kicad: highlight"));
 
     server_->SetBehaviour(FakeKicadIpcServer::Behaviour::Answer);
     EXPECT_EQ(THighlightComponent(&design.context, DBX_COLOUR_RED, &r1), 0);
@@ -94,8 +97,11 @@ TEST_F(PcbHostKicadTest, TheBoardKicadHoldsIsServedAtTheNextOpen) {
     text << in.rdbuf();
     server_->SetBoardText(text.str());
     StartKicadHost();
-    EXPECT_EQ(host_->WaitForLine("live board"), "live board from KiCad (69 components)")
-        << host_->output();
+    ASSERT_NE(host_->WaitForLine("linked"), "");
+    // Not asked for before a client wants the design: writing it out stalls KiCad.
+    EXPECT_TRUE(server_->WaitForRequests(2));
+    for (const auto& request : server_->Requests())
+        EXPECT_EQ(request.typeUrl.find("SaveDocumentToString"), std::string::npos);
     OpenedDesign design;
     ASSERT_EQ(design.status, 0);
     ComponentRecord component;
@@ -104,6 +110,27 @@ TEST_F(PcbHostKicadTest, TheBoardKicadHoldsIsServedAtTheNextOpen) {
          rc = TGetNextComponent(&design.context, &component))
         ++components;
     EXPECT_EQ(components, 69);
+    EXPECT_EQ(host_->WaitForLine("live board"), "live board from KiCad (69 components)");
+}
+
+TEST_F(PcbHostKicadTest, WithoutABoardFileServesTheBoardKicadHasOpen) {
+    server_->SetProjectPath(dir_.path());
+    StartKicadHost(false);
+    EXPECT_EQ(host_->output().rfind("serving " + designPath_ + " (2 components)", 0), 0u)
+        << host_->output();
+    EXPECT_EQ(host_->WaitForLine("linked"),
+              "linked to KiCad IPC at ipc://" + dir_.path() + "/api.sock");
+}
+
+TEST_F(PcbHostKicadTest, WithoutABoardFileAndWithoutKicadSaysWhatToDo) {
+    server_.reset();
+    ::setenv("KICAD_API_SOCKET", (dir_.path() + "/nothing-here.sock").c_str(), 1);
+    dbxtest::PcbHostProcess host({PCBHOST_EXECUTABLE, "--headless", "--kicad"});
+    EXPECT_EQ(host.WaitForExit(), 1);
+    // "is not running", or "its API is off" where a KiCad answers on port 4242.
+    EXPECT_NE(host.output().find("pcbhost: --kicad without a board: KiCad "), std::string::npos)
+        << host.output();
+    EXPECT_NE(host.output().find("or name the board file"), std::string::npos);
 }
 
 }  // namespace
