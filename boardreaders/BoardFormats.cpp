@@ -8,6 +8,7 @@
 #include "ipc2581/Ipc2581Format.h"
 #include "json/JsonFormat.h"
 #include "kicad/KicadFormat.h"
+#include "odbpp/OdbppFormat.h"
 
 namespace boards {
 namespace {
@@ -17,7 +18,8 @@ const std::vector<const BoardFormat*>& Registry() {
     static const JsonFormat json;
     static const KicadFormat kicad;
     static const Ipc2581Format ipc2581;
-    static const std::vector<const BoardFormat*> all = {&json, &kicad, &ipc2581};
+    static const OdbppFormat odbpp;
+    static const std::vector<const BoardFormat*> all = {&json, &kicad, &ipc2581, &odbpp};
     return all;
 }
 
