@@ -4,14 +4,20 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace boards::test {
 
 struct JobMember {
+    enum class Kind { File, Folder, Symlink, Hardlink };
+    JobMember() = default;
+    JobMember(std::string p, std::string b, Kind k = Kind::File, std::string target = {})
+        : path(std::move(p)), bytes(std::move(b)), kind(k), linkTarget(std::move(target)) {}
+
     std::string path;
     std::string bytes;
-    enum class Kind { File, Folder, Symlink, Hardlink } kind = Kind::File;
+    Kind kind = Kind::File;
     std::string linkTarget;
 };
 
