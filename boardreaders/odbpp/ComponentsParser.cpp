@@ -47,8 +47,8 @@ bool ReadProperty(std::string_view line, std::string_view& name, std::string_vie
 
 }  // namespace
 
-bool ParseComponents(std::string_view text, Units defaultUnits,
-                     std::vector<ComponentRecord>& out, int& errorLine, std::string& reason) {
+bool ParseComponents(std::string_view text, Units defaultUnits, std::vector<ComponentRecord>& out,
+                     int& errorLine, std::string& reason) {
     Units units = defaultUnits;
     double scale = CoordinateMm(units);
     LineCursor lines(text);

@@ -33,7 +33,7 @@ struct ComponentRecord {
     int line = 0;
 };
 
-bool ParseComponents(std::string_view text, Units defaultUnits,
-                     std::vector<ComponentRecord>& out, int& errorLine, std::string& reason);
+bool ParseComponents(std::string_view text, Units defaultUnits, std::vector<ComponentRecord>& out,
+                     int& errorLine, std::string& reason);
 
 }  // namespace boards::odbpp

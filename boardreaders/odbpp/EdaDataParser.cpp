@@ -81,8 +81,8 @@ bool ParseEdaData(std::string_view text, Units defaultUnits, EdaData& out, int& 
         const std::string_view kind = f.field[0];
         static constexpr std::string_view kPinShapes[] = {"RC", "SQ", "CR", "CT", "OB",
                                                           "OS", "OC", "OE", "CE"};
-        if (pinOutline && std::find(std::begin(kPinShapes), std::end(kPinShapes), kind) ==
-                              std::end(kPinShapes))
+        if (pinOutline &&
+            std::find(std::begin(kPinShapes), std::end(kPinShapes), kind) == std::end(kPinShapes))
             pinOutline = false;
         if (kind == "FID") {
             if (subnet == Subnet::None) continue;
@@ -138,8 +138,8 @@ bool ParseEdaData(std::string_view text, Units defaultUnits, EdaData& out, int& 
                 if (Number(f, 3, scale, centre.x) && Number(f, 4, scale, centre.y))
                     out.packages.back().pins.back().centre = centre;
             }
-        } else if (pinOutline && (kind == "CT" || kind == "OB" || kind == "OS" || kind == "OC" ||
-                                  kind == "OE")) {
+        } else if (pinOutline &&
+                   (kind == "CT" || kind == "OB" || kind == "OS" || kind == "OC" || kind == "OE")) {
             // A contour pin: its vertices (arcs by their ends), bounding box taken at CE.
             PinOutline& pin = out.packages.back().pins.back();
             Point p;

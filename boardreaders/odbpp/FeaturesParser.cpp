@@ -9,8 +9,10 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kMaxSymbols = 1 << 20;
 
-// `;0=2,1=0` : the value of attribute number `attribute`, or -1.
+// `;0=2,1=0;ID=12` : the value of attribute number `attribute`, or -1. The attributes end at
+// the next ';' (the feature's ID follows).
 int AttributeValue(std::string_view attributes, int attribute) {
+    attributes = attributes.substr(0, attributes.find(';'));
     std::size_t i = 0;
     while (i < attributes.size()) {
         std::size_t end = attributes.find(',', i);
@@ -29,10 +31,14 @@ int AttributeValue(std::string_view attributes, int attribute) {
 DrillKind DrillFrom(std::string_view attributes, int drillAttribute) {
     if (drillAttribute < 0 || attributes.empty()) return DrillKind::Unknown;
     switch (AttributeValue(attributes, drillAttribute)) {
-        case 0: return DrillKind::Plated;
-        case 1: return DrillKind::NonPlated;
-        case 2: return DrillKind::Via;
-        default: return DrillKind::Unknown;
+        case 0:
+            return DrillKind::Plated;
+        case 1:
+            return DrillKind::NonPlated;
+        case 2:
+            return DrillKind::Via;
+        default:
+            return DrillKind::Unknown;
     }
 }
 
@@ -90,6 +96,12 @@ bool ParseFeatures(std::string_view text, const FeaturesOptions& options, LayerF
         if (line.empty()) continue;
         const char c0 = line.front();
         if (c0 == '#' || c0 == ' ' || c0 == '\t') continue;
+        // Tracks, arcs, text and barcodes of a layer whose lines are not kept: only counted.
+        if (!inSurface && line.size() > 1 && (line[1] == ' ' || line[1] == '\t') &&
+            ((c0 == 'L' && !options.keepLines) || c0 == 'A' || c0 == 'T' || c0 == 'B')) {
+            ++index;
+            continue;
+        }
         SplitFields(line, f);
         if (f.count == 0) continue;
         const std::string_view kind = f.field[0];
@@ -141,8 +153,7 @@ bool ParseFeatures(std::string_view text, const FeaturesOptions& options, LayerF
         }
         if (c0 == '@') {
             int number = 0;
-            if (f.count >= 2 && ParseIndex(kind.substr(1), number) &&
-                Lower(f.field[1]) == ".drill")
+            if (f.count >= 2 && ParseIndex(kind.substr(1), number) && Lower(f.field[1]) == ".drill")
                 drillAttribute = number;
             continue;
         }

@@ -15,11 +15,11 @@ namespace boards::odbpp {
 class JobArchive {
   public:
     // Reads the archive file at `path` in 1 MiB chunks.
-    static bool ReadFile(const std::string& path, const JobLimits& limits,
-                         MemberReceiver& receiver, std::string& reason);
+    static bool ReadFile(const std::string& path, const JobLimits& limits, MemberReceiver& receiver,
+                         std::string& reason);
     // Reads an archive already in memory.
-    static bool ReadBytes(std::string_view bytes, const JobLimits& limits,
-                          MemberReceiver& receiver, std::string& reason);
+    static bool ReadBytes(std::string_view bytes, const JobLimits& limits, MemberReceiver& receiver,
+                          std::string& reason);
     // Whether `head` starts a gzip stream, a zip or a tar archive.
     static bool HasArchiveMagic(std::string_view head);
     // The member paths that can be read from the start of an archive (at most `max`); a

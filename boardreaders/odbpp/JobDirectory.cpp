@@ -98,8 +98,8 @@ bool IsFile(const std::string& path) {
 
 }  // namespace
 
-bool JobDirectory::Read(const std::string& root, const JobLimits& limits,
-                        MemberReceiver& receiver, std::string& reason) {
+bool JobDirectory::Read(const std::string& root, const JobLimits& limits, MemberReceiver& receiver,
+                        std::string& reason) {
     Walk walk{limits, receiver, reason};
     return walk.Visit(root, "", 0);
 }

@@ -11,9 +11,8 @@ namespace {
 
 // The top folders of an ODB++ job.
 bool IsJobFolder(std::string_view name) {
-    static const char* const kFolders[] = {"matrix", "steps", "misc",  "symbols", "fonts",
-                                           "input",  "output", "user", "ext",     "wheels",
-                                           "forms",  "flows"};
+    static const char* const kFolders[] = {"matrix", "steps", "misc", "symbols", "fonts", "input",
+                                           "output", "user",  "ext",  "wheels",  "forms", "flows"};
     const std::string lower = Lower(name);
     for (const char* folder : kFolders)
         if (lower == folder) return true;
@@ -86,7 +85,8 @@ bool JobFiles::SplitPath(std::string_view path, Split& out) const {
     const std::size_t n = rel.size();
     bool wanted = false;
     if (n == 2)
-        wanted = (rel[0] == "matrix" && rel[1] == "matrix") || (rel[0] == "misc" && rel[1] == "info");
+        wanted =
+            (rel[0] == "matrix" && rel[1] == "matrix") || (rel[0] == "misc" && rel[1] == "info");
     else if (rel[0] == "steps" && n == 3)
         wanted = rel[2] == "stephdr" || rel[2] == "profile";
     else if (rel[0] == "steps" && n == 4)
@@ -136,8 +136,9 @@ bool JobFiles::Settle(std::string& reason) {
     }
     // The archive's root first, then the folders one down in the order met.
     std::vector<std::string> order = rootOrder_;
-    std::stable_sort(order.begin(), order.end(),
-                     [](const std::string& a, const std::string& b) { return a.empty() > b.empty(); });
+    std::stable_sort(order.begin(), order.end(), [](const std::string& a, const std::string& b) {
+        return a.empty() > b.empty();
+    });
     for (const std::string& root : order) {
         const auto& members = roots_.at(root);
         if (members.count("matrix/matrix")) {

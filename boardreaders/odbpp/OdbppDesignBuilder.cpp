@@ -59,8 +59,8 @@ class PadGrid {
                 auto it = std::lower_bound(cells_.begin(), cells_.end(), std::pair(key, INT32_MIN));
                 for (; it != cells_.end() && it->first == key; ++it) {
                     const int i = it->second;
-                    Point q = i >= 0 ? pads[std::size_t(i)].position
-                                     : Mid((*lines)[std::size_t(-1 - i)]);
+                    Point q =
+                        i >= 0 ? pads[std::size_t(i)].position : Mid((*lines)[std::size_t(-1 - i)]);
                     if (std::fabs(q.x - p.x) <= kToeprintTolerance &&
                         std::fabs(q.y - p.y) <= kToeprintTolerance)
                         found.push_back(i);
@@ -75,9 +75,7 @@ class PadGrid {
 
   private:
     static Point Mid(const FeatureLine& l) { return {(l.a.x + l.b.x) / 2, (l.a.y + l.b.y) / 2}; }
-    static int64_t Cell(double v) {
-        return int64_t(std::clamp(std::floor(v / kCell), -1e9, 1e9));
-    }
+    static int64_t Cell(double v) { return int64_t(std::clamp(std::floor(v / kCell), -1e9, 1e9)); }
     static int64_t Key(int64_t cx, int64_t cy) { return cx * 4000000007LL + cy; }
     void Add(Point p, int index) { cells_.emplace_back(Key(Cell(p.x), Cell(p.y)), index); }
     std::vector<std::pair<int64_t, int>> cells_;
@@ -90,7 +88,9 @@ struct Layer {
     PadGrid grid;
 };
 
-Point ToDesign(Point p) { return {p.x, -p.y}; }
+Point ToDesign(Point p) {
+    return {p.x, -p.y};
+}
 
 bool IsCopperType(std::string_view type) {
     return type == "SIGNAL" || type == "POWER_GROUND" || type == "MIXED";
@@ -184,7 +184,8 @@ bool Builder::ReadMatrix() {
         } else if (block.name == "LAYER") {
             if (Lower(block.Get("CONTEXT")) != "board") continue;
             MatrixLayer layer{Lower(block.Get("NAME")), std::string(block.Get("TYPE")), 0};
-            if (layer.name.empty()) return Fail("matrix/matrix", block.line, "layer without a name");
+            if (layer.name.empty())
+                return Fail("matrix/matrix", block.line, "layer without a name");
             ParseIndex(block.Get("ROW"), layer.row);
             matrix_.layers.push_back(layer);
         }
@@ -228,7 +229,8 @@ bool Builder::ChooseStep(std::vector<ComponentRecord>& top, std::vector<Componen
     stepName_ = candidates.front().name;
     componentsTop_ = "steps/" + step_ + "/layers/comp_+_top/components";
     componentsBottom_ = "steps/" + step_ + "/layers/comp_+_bot/components";
-    for (auto [member, records] : {std::pair(&componentsTop_, &top), {&componentsBottom_, &bottom}}) {
+    for (auto [member, records] :
+         {std::pair(&componentsTop_, &top), {&componentsBottom_, &bottom}}) {
         const std::string* text = files_.Find(*member);
         if (!text) continue;
         int line = 0;
@@ -257,8 +259,8 @@ bool Builder::ReadLayer(const MatrixLayer& layer, bool drill, Layer& out) {
     return true;
 }
 
-int Builder::StyleFor(const std::string& name, const PadSymbol* symbol, double holeMm,
-                      PadType type, Design& design) {
+int Builder::StyleFor(const std::string& name, const PadSymbol* symbol, double holeMm, PadType type,
+                      Design& design) {
     auto it = styleIndex_.find(name);
     if (it != styleIndex_.end()) return it->second;
     PadStyle style;
@@ -273,8 +275,8 @@ int Builder::StyleFor(const std::string& name, const PadSymbol* symbol, double h
         g.roundRectRatio = symbol->shape == PadShape::RoundRect ? symbol->cornerRatio : 0;
         if (symbol->shape == PadShape::ChamferedRect) {
             g.chamferRatio = symbol->cornerRatio;
-            g.chamferCorners = kChamferTopLeft | kChamferTopRight | kChamferBottomLeft |
-                               kChamferBottomRight;
+            g.chamferCorners =
+                kChamferTopLeft | kChamferTopRight | kChamferBottomLeft | kChamferBottomRight;
         }
         if (!symbol->polygon.empty()) g.customPolygons.push_back(symbol->polygon);
         if (name.find("Diamond") != std::string::npos) {
@@ -301,7 +303,8 @@ bool Builder::AddComponents(const std::vector<ComponentRecord>& records, bool bo
         const ComponentRecord& r = records[ci];
         if (r.refDes.size() > kMaxRefDes || HasControl(r.refDes))
             return Fail(member, r.line, "reference designator too long or with control characters");
-        if (std::fabs(r.position.x) > kMaxCoordinateMm || std::fabs(r.position.y) > kMaxCoordinateMm)
+        if (std::fabs(r.position.x) > kMaxCoordinateMm ||
+            std::fabs(r.position.y) > kMaxCoordinateMm)
             return Fail(member, r.line, "component position out of range");
         Component c;
         c.refDes = std::string(r.refDes);
@@ -365,8 +368,8 @@ bool Builder::AddComponents(const std::vector<ComponentRecord>& records, bool bo
             if (pad) {
                 const FeatureSymbol& s = copper.features.symbols[std::size_t(pad->symbol)];
                 symbol = DescribeSymbol(s.name, s.sizeMm);
-            } else if (const PinOutline* pin = PackagePin(r, t)) {
-                // No copper pad at the toeprint: the package pin's own outline in eda/data.
+            } else if (const PinOutline* pin = holeMm > 0 ? nullptr : PackagePin(r, t)) {
+                // No copper pad and no hole at the toeprint: the package pin's own outline.
                 symbol = PinSymbol(*pin);
             }
             const bool shaped = pad || symbol.known;
@@ -397,7 +400,8 @@ bool Builder::AddComponents(const std::vector<ComponentRecord>& records, bool bo
         for (const auto& [name, value] : r.properties) {
             if (name.size() > kMaxAttributeName || HasControl(name) ||
                 value.size() > kMaxAttributeValue)
-                return Fail(member, r.line, "property name or value too long, or with control characters");
+                return Fail(member, r.line,
+                            "property name or value too long, or with control characters");
             bool seen = false;
             for (const Attribute& a : c.attributes) seen = seen || a.name == name;
             if (!seen) c.attributes.push_back({std::string(name), std::string(value), -1});

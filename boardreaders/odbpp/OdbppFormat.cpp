@@ -5,7 +5,9 @@
 
 namespace boards {
 
-bool OdbppFormat::Recognises(const FileProbe& probe) const { return RecognisesOdbppJob(probe); }
+bool OdbppFormat::Recognises(const FileProbe& probe) const {
+    return RecognisesOdbppJob(probe);
+}
 
 bool OdbppFormat::Read(const std::string& path, Design& out, ReadError& error) const {
     return ReadOdbppJob(path, out, error);

@@ -20,8 +20,8 @@ using odbpp::JobFiles;
 using odbpp::JobLimits;
 
 template <typename ReadMembers>
-bool ReadJob(ReadMembers readMembers, const std::string& name, const JobLimits& limits,
-             Design& out, ReadError& error, std::string* step) {
+bool ReadJob(ReadMembers readMembers, const std::string& name, const JobLimits& limits, Design& out,
+             ReadError& error, std::string* step) {
     try {
         JobFiles files(limits);
         std::string reason;
@@ -55,8 +55,8 @@ bool InJobFolder(std::string_view path) {
 
 }  // namespace
 
-bool ReadOdbppJob(const std::string& path, Design& out, ReadError& error,
-                  const JobLimits& limits, std::string* step) {
+bool ReadOdbppJob(const std::string& path, Design& out, ReadError& error, const JobLimits& limits,
+                  std::string* step) {
     struct stat info {};
     const bool directory = ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
     return ReadJob(

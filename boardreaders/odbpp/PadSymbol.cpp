@@ -2,8 +2,8 @@
 #include "PadSymbol.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -16,7 +16,8 @@ constexpr double kMaxSizeMm = 10000;
 
 // Splits "2400x1600xr325" into numbers; a part may start with letters ("r325"), kept in
 // `tags` in order.
-bool SplitSizes(std::string_view text, std::vector<double>& numbers, std::vector<std::string>& tags) {
+bool SplitSizes(std::string_view text, std::vector<double>& numbers,
+                std::vector<std::string>& tags) {
     std::size_t i = 0;
     while (i <= text.size()) {
         std::size_t end = text.find('x', i);
@@ -37,7 +38,9 @@ bool SplitSizes(std::string_view text, std::vector<double>& numbers, std::vector
     return true;
 }
 
-bool Sane(double mm) { return mm > 0 && mm < kMaxSizeMm; }
+bool Sane(double mm) {
+    return mm > 0 && mm < kMaxSizeMm;
+}
 
 }  // namespace
 
@@ -45,8 +48,7 @@ std::string FormatMm(double mm) {
     if (!std::isfinite(mm)) return "0";
     const double scaled = std::floor(std::fabs(mm) * 10000 + 0.5 + 1e-9);
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%s%.4f", mm < 0 && scaled > 0 ? "-" : "",
-                  scaled / 10000);
+    std::snprintf(buffer, sizeof buffer, "%s%.4f", mm < 0 && scaled > 0 ? "-" : "", scaled / 10000);
     std::string text(buffer);
     while (text.back() == '0') text.pop_back();
     if (text.back() == '.') text.pop_back();
@@ -79,8 +81,8 @@ PadSymbol DescribeSymbol(std::string_view symbol, double sizeMm) {
             const bool round = tags[2] == "r";
             out.shape = round ? PadShape::RoundRect : PadShape::ChamferedRect;
             out.cornerRatio = std::min(0.5, n[2] / std::min(n[0], n[1]));
-            out.name = wh(round ? "RoundRect" : "ChamferedRect") + (round ? " R" : " C") +
-                       FormatMm(n[2]);
+            out.name =
+                wh(round ? "RoundRect" : "ChamferedRect") + (round ? " R" : " C") + FormatMm(n[2]);
         } else {
             out.shape = PadShape::Rect;
             out.name = FormatMm(n[0]) == FormatMm(n[1]) ? "Rect " + FormatMm(n[0]) : wh("Rect");
@@ -98,8 +100,8 @@ PadSymbol DescribeSymbol(std::string_view symbol, double sizeMm) {
         out.sizeY = n[1];
         out.name = wh("Diamond");
         out.known = true;
-    } else if (sizes("oct") && n.size() == 3 && tags[1].empty() && tags[2].empty() &&
-               Sane(n[0]) && Sane(n[1])) {
+    } else if (sizes("oct") && n.size() == 3 && tags[1].empty() && tags[2].empty() && Sane(n[0]) &&
+               Sane(n[1])) {
         out.shape = PadShape::ChamferedRect;
         out.sizeX = n[0];
         out.sizeY = n[1];

@@ -8,7 +8,9 @@
 namespace boards::odbpp {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (IsBlank(s.front()) || s.front() == '\r')) s.remove_prefix(1);

@@ -15,8 +15,12 @@ namespace boards::odbpp {
 enum class Units { Inch, Mm };
 
 // Millimetres per coordinate unit, and per symbol-size unit (mils or microns).
-inline double CoordinateMm(Units units) { return units == Units::Mm ? 1.0 : 25.4; }
-inline double SymbolMm(Units units) { return units == Units::Mm ? 0.001 : 0.0254; }
+inline double CoordinateMm(Units units) {
+    return units == Units::Mm ? 1.0 : 25.4;
+}
+inline double SymbolMm(Units units) {
+    return units == Units::Mm ? 0.001 : 0.0254;
+}
 
 // Walks the lines of a text (LF, CR LF or CR), counting them from 1.
 class LineCursor {

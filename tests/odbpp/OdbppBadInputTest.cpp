@@ -54,7 +54,8 @@ TEST_F(OdbppBadInput, MembersThatLeaveTheJobRefuseIt) {
     ExpectRefused(With(up), ArchiveKind::Tar, "leaves the job");
     ExpectRefused(With(up), ArchiveKind::Zip, "leaves the job");
     ExpectRefused(With({"/tmp/odb/matrix/matrix", "x"}), ArchiveKind::Tgz, "absolute path");
-    JobMember link{"odb/steps/stp/layers/top/features", "", JobMember::Kind::Symlink, "/etc/passwd"};
+    JobMember link{"odb/steps/stp/layers/top/features", "", JobMember::Kind::Symlink,
+                   "/etc/passwd"};
     ExpectRefused(With(link), ArchiveKind::Tgz, "is a link");
     JobMember hard{"odb/misc/copy", "", JobMember::Kind::Hardlink, "odb/misc/info"};
     ExpectRefused(With(hard), ArchiveKind::Tar, "is a link");
@@ -132,8 +133,8 @@ TEST_F(OdbppBadInput, OnlyJobsAreClaimedByContent) {
         return format.Recognises(p);
     };
     EXPECT_TRUE(probe(boards::test::WriteArchive(members_, ArchiveKind::Tgz)));
-    EXPECT_TRUE(probe(boards::test::WriteArchive(boards::test::Rebased(members_, "odb/", ""),
-                                                 ArchiveKind::Zip)));
+    EXPECT_TRUE(probe(
+        boards::test::WriteArchive(boards::test::Rebased(members_, "odb/", ""), ArchiveKind::Zip)));
     EXPECT_TRUE(probe(boards::test::WriteArchive(members_, ArchiveKind::Tar)));
     // Archives that hold no job, and other formats' files.
     const std::vector<JobMember> other = {{"project/", "", JobMember::Kind::Folder},

@@ -31,12 +31,11 @@ struct Export {
 // Runs kicad-cli with KiCad 9's libraries and data and a private home; false on any failure.
 bool RunKicadCli(const std::string& board, const Export& e, const std::string& output,
                  const std::string& home, std::string& log) {
-    const std::string command =
-        "env HOME='" + home + "' LD_LIBRARY_PATH='" + kKicad9 +
-        "/usr/lib/x86_64-linux-gnu' KICAD_STOCK_DATA_HOME='" + kKicad9 +
-        "/usr/share/kicad' '" + kCli + "' pcb export odb --units " + e.units +
-        " --compression " + e.compression + " -o '" + output + "' '" + board + "' > '" + home +
-        "/log.txt' 2>&1";
+    const std::string command = "env HOME='" + home + "' LD_LIBRARY_PATH='" + kKicad9 +
+                                "/usr/lib/x86_64-linux-gnu' KICAD_STOCK_DATA_HOME='" + kKicad9 +
+                                "/usr/share/kicad' '" + kCli + "' pcb export odb --units " +
+                                e.units + " --compression " + e.compression + " -o '" + output +
+                                "' '" + board + "' > '" + home + "/log.txt' 2>&1";
     const int status = std::system(command.c_str());
     log = command;
     return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0 && fs::exists(output);
@@ -91,12 +90,20 @@ class OdbppKicadExports : public ::testing::Test {
     std::string folder_;
 };
 
-bool Every(const std::string&) { return true; }
+bool Every(const std::string&) {
+    return true;
+}
 
-TEST_F(OdbppKicadExports, EveryDemoBoardInMillimetresAsTgz) { CheckExports({"mm", "tgz"}, Every); }
+TEST_F(OdbppKicadExports, EveryDemoBoardInMillimetresAsTgz) {
+    CheckExports({"mm", "tgz"}, Every);
+}
 
-TEST_F(OdbppKicadExports, EveryDemoBoardInInchesAsZip) { CheckExports({"in", "zip"}, Every); }
+TEST_F(OdbppKicadExports, EveryDemoBoardInInchesAsZip) {
+    CheckExports({"in", "zip"}, Every);
+}
 
-TEST_F(OdbppKicadExports, EveryDemoBoardInInchesAsAFolder) { CheckExports({"in", "none"}, Every); }
+TEST_F(OdbppKicadExports, EveryDemoBoardInInchesAsAFolder) {
+    CheckExports({"in", "none"}, Every);
+}
 
 }  // namespace

@@ -219,8 +219,7 @@ TEST(OdbppRecords, SymbolNamesAndNumbers) {
     using boards::odbpp::DescribeSymbol;
     EXPECT_EQ(DescribeSymbol("r1000", 0.001).name, "Circle 1");
     EXPECT_EQ(DescribeSymbol("s2200", 0.001).name, "Rect 2.2");
-    EXPECT_EQ(DescribeSymbol("rect1300.0x1300.0xr325.0", 0.001).name,
-              "RoundRect 1.3x1.3 R0.325");
+    EXPECT_EQ(DescribeSymbol("rect1300.0x1300.0xr325.0", 0.001).name, "RoundRect 1.3x1.3 R0.325");
     EXPECT_EQ(DescribeSymbol("rect1000x500xc100x13", 0.001).name, "ChamferedRect 1x0.5 C0.1");
     EXPECT_EQ(DescribeSymbol("oval1600.0x2800.0", 0.001).name, "Oval 1.6x2.8");
     EXPECT_EQ(DescribeSymbol("oct60x60x17.6", 0.0254).name, "Octagon 1.524x1.524 C0.447");
