@@ -3,6 +3,8 @@
 
 #include <sys/stat.h>
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -35,6 +37,7 @@ DesignFileWatcher::DesignFileWatcher(const QString& filePath, int pollMs, bool u
 // is not a regular one of bounded size is never read: it hashes as its status and the reason, so
 // that the reload that follows reports it.
 std::optional<size_t> DesignFileWatcher::ContentHash() const {
+    if (QFileInfo(filePath_).isDir()) return qHash(StatusStamp());
     boards::RegularFile file;
     std::string reason;
     if (!file.Open(QFile::encodeName(filePath_).toStdString(), &reason)) {
@@ -56,14 +59,35 @@ std::optional<size_t> DesignFileWatcher::ContentHash() const {
     }
 }
 
-// Inode, size and modification time: cheap enough to read on every poll.
-QByteArray DesignFileWatcher::StatusStamp() const {
-    struct stat st {};
-    if (::stat(QFile::encodeName(filePath_).constData(), &st) != 0) return {};
+namespace {
+
+QByteArray Stamp(const struct stat& st) {
     return QByteArray::number(qulonglong(st.st_ino)) + ' ' +
            QByteArray::number(qlonglong(st.st_size)) + ' ' +
            QByteArray::number(qlonglong(st.st_mtim.tv_sec)) + '.' +
            QByteArray::number(qlonglong(st.st_mtim.tv_nsec));
+}
+
+}  // namespace
+
+// Inode, size and modification time: cheap enough to read on every poll. A design kept as a
+// folder (an ODB++ job) is stamped by every entry in it, up to a bound, so that a change deep
+// in the tree is seen too.
+QByteArray DesignFileWatcher::StatusStamp() const {
+    struct stat st {};
+    if (::stat(QFile::encodeName(filePath_).constData(), &st) != 0) return {};
+    QByteArray stamp = Stamp(st);
+    if (!S_ISDIR(st.st_mode)) return stamp;
+    QDirIterator it(filePath_,
+                    QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    for (int entries = 0; it.hasNext() && entries < kMaxFolderEntries; ++entries) {
+        const QString path = it.next();
+        struct stat entry {};
+        if (::lstat(QFile::encodeName(path).constData(), &entry) == 0)
+            stamp += '\n' + QFile::encodeName(path) + ' ' + Stamp(entry);
+    }
+    return stamp;
 }
 
 void DesignFileWatcher::Poll() {

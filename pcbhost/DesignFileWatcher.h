@@ -2,6 +2,7 @@
 // Calls back when a file's content changes on disk. Watches the file and its directory, since
 // editors often replace a file instead of writing it in place; bursts of changes are debounced.
 // A slow poll of the file's status catches changes that send no notification (network mounts).
+// A folder (an ODB++ job) is watched by the status of every entry in it.
 #pragma once
 
 #include <QByteArray>
@@ -17,6 +18,7 @@ class DesignFileWatcher {
   public:
     static constexpr int kDebounceMs = 200;
     static constexpr int kDefaultPollMs = 2000;
+    static constexpr int kMaxFolderEntries = 100000;
 
     // Takes the file's current content as the baseline at once, so construct the watcher before
     // the file is first read: a change made between the read and the watch is then still seen.

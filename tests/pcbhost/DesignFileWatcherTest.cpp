@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -81,6 +82,18 @@ TEST_F(DesignFileWatcherTest, WithoutNotificationsThePollSeesTheChange) {
     EXPECT_EQ(RunUntil(1, 5000), 1);
     WriteInPlace("third, longer");
     EXPECT_EQ(RunUntil(2, 5000), 2);
+}
+
+TEST_F(DesignFileWatcherTest, AFolderDesignIsFollowedThroughTheFilesDeepInIt) {
+    // An ODB++ job kept as a folder: a file three levels down changes.
+    ASSERT_TRUE(QDir(dir_.path()).mkpath("job/steps/pcb"));
+    path_ = dir_.filePath("job/steps/pcb/profile");
+    WriteInPlace("first");
+    DesignFileWatcher watcher(dir_.filePath("job"), /*pollMs=*/50);
+    Count(watcher);
+    EXPECT_EQ(RunUntil(1, 3 * DesignFileWatcher::kDebounceMs), 0) << "no change, no report";
+    WriteInPlace("second, longer");
+    EXPECT_EQ(RunUntil(1, 5000), 1);
 }
 
 }  // namespace
