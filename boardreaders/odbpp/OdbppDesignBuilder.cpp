@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <optional>
 #include <unordered_map>
 
 #include "ComponentsParser.h"
@@ -46,19 +47,28 @@ class PadGrid {
                 Add({(l.a.x + l.b.x) / 2, (l.a.y + l.b.y) / 2}, -1 - int(i));
             }
         std::sort(cells_.begin(), cells_.end());
+        ranges_.reserve(cells_.size());
+        for (std::size_t i = 0; i < cells_.size();) {
+            std::size_t end = i + 1;
+            while (end < cells_.size() && cells_[end].first == cells_[i].first) ++end;
+            ranges_.emplace(cells_[i].first, std::pair(uint32_t(i), uint32_t(end)));
+            i = end;
+        }
     }
     // Entries (pad index, or -1 - line index) whose centre lies within the tolerance of `p`,
     // in file order.
     void Near(Point p, const std::vector<FeaturePad>& pads, const std::vector<FeatureLine>* lines,
               std::vector<int>& found) const {
         found.clear();
-        const int64_t cx = Cell(p.x), cy = Cell(p.y);
-        for (int64_t dx = -1; dx <= 1; ++dx)
-            for (int64_t dy = -1; dy <= 1; ++dy) {
-                const int64_t key = Key(cx + dx, cy + dy);
-                auto it = std::lower_bound(cells_.begin(), cells_.end(), std::pair(key, INT32_MIN));
-                for (; it != cells_.end() && it->first == key; ++it) {
-                    const int i = it->second;
+        // The cells the tolerance square touches: one, unless `p` lies near a cell's edge.
+        const int64_t x0 = Cell(p.x - kToeprintTolerance), x1 = Cell(p.x + kToeprintTolerance);
+        const int64_t y0 = Cell(p.y - kToeprintTolerance), y1 = Cell(p.y + kToeprintTolerance);
+        for (int64_t cx = x0; cx <= x1; ++cx)
+            for (int64_t cy = y0; cy <= y1; ++cy) {
+                const auto range = ranges_.find(Key(cx, cy));
+                if (range == ranges_.end()) continue;
+                for (uint32_t at = range->second.first; at < range->second.second; ++at) {
+                    const int i = cells_[at].second;
                     Point q =
                         i >= 0 ? pads[std::size_t(i)].position : Mid((*lines)[std::size_t(-1 - i)]);
                     if (std::fabs(q.x - p.x) <= kToeprintTolerance &&
@@ -67,7 +77,8 @@ class PadGrid {
                 }
             }
         // File order: pads by index, lines after them.
-        std::sort(found.begin(), found.end(), [](int a, int b) {
+        if (found.size() > 1)
+            std::sort(found.begin(), found.end(), [](int a, int b) {
             if ((a >= 0) != (b >= 0)) return a >= 0;
             return a >= 0 ? a < b : a > b;
         });
@@ -78,7 +89,8 @@ class PadGrid {
     static int64_t Cell(double v) { return int64_t(std::clamp(std::floor(v / kCell), -1e9, 1e9)); }
     static int64_t Key(int64_t cx, int64_t cy) { return cx * 4000000007LL + cy; }
     void Add(Point p, int index) { cells_.emplace_back(Key(Cell(p.x), Cell(p.y)), index); }
-    std::vector<std::pair<int64_t, int>> cells_;
+    std::vector<std::pair<int64_t, int>> cells_;  // sorted by cell
+    std::unordered_map<int64_t, std::pair<uint32_t, uint32_t>> ranges_;  // cell -> its entries
 };
 
 struct Layer {
@@ -86,6 +98,26 @@ struct Layer {
     int edaIndex = -1;
     LayerFeatures features;
     PadGrid grid;
+    // Per symbol, described once: its shape, and the hole it drills (mm).
+    mutable std::vector<std::optional<PadSymbol>> shapes;
+    mutable std::vector<double> drills;
+
+    const PadSymbol& Shape(int symbol) const {
+        auto& shape = shapes[std::size_t(symbol)];
+        if (!shape) {
+            const FeatureSymbol& s = features.symbols[std::size_t(symbol)];
+            shape = DescribeSymbol(s.name, s.sizeMm);
+        }
+        return *shape;
+    }
+    double Drill(int symbol) const {
+        double& d = drills[std::size_t(symbol)];
+        if (d < 0) {
+            const FeatureSymbol& s = features.symbols[std::size_t(symbol)];
+            d = DrillDiameter(s.name, s.sizeMm);
+        }
+        return d;
+    }
 };
 
 Point ToDesign(Point p) {
@@ -255,6 +287,8 @@ bool Builder::ReadLayer(const MatrixLayer& layer, bool drill, Layer& out) {
             return Fail(member, line, reason);
     }
     out.grid.Build(out.features.pads, drill ? &out.features.lines : nullptr);
+    out.shapes.resize(out.features.symbols.size());
+    out.drills.assign(out.features.symbols.size(), -1);
     out.edaIndex = eda_.Layer(layer.name);
     return true;
 }
@@ -355,8 +389,7 @@ bool Builder::AddComponents(const std::vector<ComponentRecord>& records, bool bo
                     const bool linked = link && link->component == int(ci) &&
                                         link->toeprint == int(ti) && link->bottom == bottom;
                     if (holeMm > 0 && (holeLinked || !linked)) continue;
-                    const FeatureSymbol& s = drill.features.symbols[std::size_t(symbol)];
-                    const double d = DrillDiameter(s.name, s.sizeMm);
+                    const double d = drill.Drill(symbol);
                     if (!(d > 0) || d > kMaxHoleMm) continue;
                     holeMm = d;
                     kind = k;
@@ -364,15 +397,16 @@ bool Builder::AddComponents(const std::vector<ComponentRecord>& records, bool bo
                     holeLayer = drill.name;
                 }
             }
-            PadSymbol symbol;
+            PadSymbol fromPin;
+            const PadSymbol* symbol = nullptr;
             if (pad) {
-                const FeatureSymbol& s = copper.features.symbols[std::size_t(pad->symbol)];
-                symbol = DescribeSymbol(s.name, s.sizeMm);
+                symbol = &copper.Shape(pad->symbol);
             } else if (const PinOutline* pin = holeMm > 0 ? nullptr : PackagePin(r, t)) {
                 // No copper pad and no hole at the toeprint: the package pin's own outline.
-                symbol = PinSymbol(*pin);
+                fromPin = PinSymbol(*pin);
+                if (fromPin.known) symbol = &fromPin;
             }
-            const bool shaped = pad || symbol.known;
+            const bool shaped = symbol != nullptr;
             PadType type = PadType::Smd;
             std::string name;
             if (holeMm > 0) {
@@ -383,12 +417,12 @@ bool Builder::AddComponents(const std::vector<ComponentRecord>& records, bool bo
             } else {
                 name = "SMD ";
             }
-            name += shaped ? symbol.name : "Hole";
+            name += shaped ? symbol->name : "Hole";
             if (holeMm > 0) name += " D" + FormatMm(holeMm);
             if (name.size() > kMaxStyleName) name.resize(kMaxStyleName);
             Pad out;
             if (shaped || holeMm > 0)
-                out.padStyle = StyleFor(name, shaped ? &symbol : nullptr, holeMm, type, design);
+                out.padStyle = StyleFor(name, symbol, holeMm, type, design);
             out.number = std::string(t.name);
             out.position = ToDesign(pad ? pad->position : t.position);
             out.rotation = -(pad ? pad->rotation : t.rotation);
