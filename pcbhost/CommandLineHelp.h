@@ -5,7 +5,7 @@
 namespace pcbhost {
 
 inline constexpr const char* kCommandLineHelp =
-    "usage: pcbhost [--headless] [--kicad] DESIGN.json|DESIGN.kicad_pcb|DESIGN.xml\n"
+    "usage: pcbhost [--headless] [--kicad] DESIGN.json|DESIGN.kicad_pcb|DESIGN.xml|ODB++JOB\n"
     "       pcbhost --help | --version\n"
     "\n"
     "Opens a design file, serves it to libDbx32 on the socket pcb.sock in\n"

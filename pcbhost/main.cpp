@@ -40,8 +40,9 @@ bool HasDisplay() {
 }
 
 int Usage() {
-    std::fputs("usage: pcbhost [--headless] [--kicad] DESIGN.json|DESIGN.kicad_pcb|DESIGN.xml\n",
-               stderr);
+    std::fputs(
+        "usage: pcbhost [--headless] [--kicad] DESIGN.json|DESIGN.kicad_pcb|DESIGN.xml|ODB++JOB\n",
+        stderr);
     return 2;
 }
 
