@@ -80,13 +80,19 @@ bool ParseComponents(std::string_view text, Units defaultUnits, std::vector<Comp
             if (out.empty()) return fail("TOP record before any CMP record");
             SplitFields(line, f);
             Toeprint t;
-            if (f.count < 9 || !ParseIndex(f.field[1], t.pin) ||
+            if (f.count < 8 || !ParseIndex(f.field[1], t.pin) ||
                 !ParseNumber(f.field[2], t.position.x) || !ParseNumber(f.field[3], t.position.y) ||
                 !ParseNumber(f.field[4], t.rotation) || !ReadMirror(f.field[5], t.mirror))
                 return fail("malformed TOP record");
             t.position.x *= scale;
             t.position.y *= scale;
-            t.name = f.field[8];
+            // Without a toeprint name (older revisions), the pin's number from 1.
+            if (f.count >= 9) {
+                t.name = f.field[8];
+            } else {
+                out.back().generatedNames.push_back(std::to_string(t.pin + 1));
+                t.name = out.back().generatedNames.back();
+            }
             out.back().toeprints.push_back(t);
         } else if (IsRecord(line, "PRP")) {
             if (out.empty()) continue;  // properties of the layer itself

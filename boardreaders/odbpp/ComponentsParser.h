@@ -3,6 +3,7 @@
 // toeprints (TOP), in millimetres with y up as in the file.
 #pragma once
 
+#include <deque>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -31,6 +32,7 @@ struct ComponentRecord {
     std::vector<std::pair<std::string_view, std::string_view>> properties;  // file order
     std::vector<Toeprint> toeprints;
     int line = 0;
+    std::deque<std::string> generatedNames;  // toeprint names made up where the file has none
 };
 
 bool ParseComponents(std::string_view text, Units defaultUnits, std::vector<ComponentRecord>& out,

@@ -50,7 +50,7 @@ std::set<std::string> JobFiles::NeededLayers(std::string_view matrix) {
         if (block.name != "LAYER") continue;
         const std::string type(block.Get("TYPE"));
         const std::string name = Lower(block.Get("NAME"));
-        if (Lower(block.Get("CONTEXT")) != "board") continue;
+        if (!IsBoardLayer(block)) continue;
         int row = 0;
         ParseIndex(block.Get("ROW"), row);
         if (type == "DRILL" || type == "COMPONENT") needed.insert(name);

@@ -79,9 +79,9 @@ class PadGrid {
         // File order: pads by index, lines after them.
         if (found.size() > 1)
             std::sort(found.begin(), found.end(), [](int a, int b) {
-            if ((a >= 0) != (b >= 0)) return a >= 0;
-            return a >= 0 ? a < b : a > b;
-        });
+                if ((a >= 0) != (b >= 0)) return a >= 0;
+                return a >= 0 ? a < b : a > b;
+            });
     }
 
   private:
@@ -89,7 +89,7 @@ class PadGrid {
     static int64_t Cell(double v) { return int64_t(std::clamp(std::floor(v / kCell), -1e9, 1e9)); }
     static int64_t Key(int64_t cx, int64_t cy) { return cx * 4000000007LL + cy; }
     void Add(Point p, int index) { cells_.emplace_back(Key(Cell(p.x), Cell(p.y)), index); }
-    std::vector<std::pair<int64_t, int>> cells_;  // sorted by cell
+    std::vector<std::pair<int64_t, int>> cells_;                         // sorted by cell
     std::unordered_map<int64_t, std::pair<uint32_t, uint32_t>> ranges_;  // cell -> its entries
 };
 
@@ -214,7 +214,7 @@ bool Builder::ReadMatrix() {
                 return Fail("matrix/matrix", block.line, "step without a name");
             matrix_.steps.emplace_back(col, std::string(block.Get("NAME")));
         } else if (block.name == "LAYER") {
-            if (Lower(block.Get("CONTEXT")) != "board") continue;
+            if (!IsBoardLayer(block)) continue;
             MatrixLayer layer{Lower(block.Get("NAME")), std::string(block.Get("TYPE")), 0};
             if (layer.name.empty())
                 return Fail("matrix/matrix", block.line, "layer without a name");
@@ -421,8 +421,7 @@ bool Builder::AddComponents(const std::vector<ComponentRecord>& records, bool bo
             if (holeMm > 0) name += " D" + FormatMm(holeMm);
             if (name.size() > kMaxStyleName) name.resize(kMaxStyleName);
             Pad out;
-            if (shaped || holeMm > 0)
-                out.padStyle = StyleFor(name, symbol, holeMm, type, design);
+            if (shaped || holeMm > 0) out.padStyle = StyleFor(name, symbol, holeMm, type, design);
             out.number = std::string(t.name);
             out.position = ToDesign(pad ? pad->position : t.position);
             out.rotation = -(pad ? pad->rotation : t.rotation);

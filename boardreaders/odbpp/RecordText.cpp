@@ -131,6 +131,11 @@ std::string_view TextBlock::Get(std::string_view key) const {
     return {};
 }
 
+bool IsBoardLayer(const TextBlock& layer) {
+    const std::string_view context = layer.Get("CONTEXT");
+    return context.empty() || EqualsNoCase(context, "board");
+}
+
 bool ParseStructuredText(std::string_view text, StructuredText& out, int& errorLine,
                          std::string& reason) {
     LineCursor lines(text);

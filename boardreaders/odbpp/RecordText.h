@@ -68,6 +68,9 @@ struct StructuredText {
     std::vector<TextBlock> blocks;
 };
 // False, with the line and reason, for an unclosed or nested block or a line that is neither.
+// A matrix LAYER block of the board context (a block without CONTEXT counts as one).
+bool IsBoardLayer(const TextBlock& layer);
+
 bool ParseStructuredText(std::string_view text, StructuredText& out, int& errorLine,
                          std::string& reason);
 

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The mapping rules on a small job written here as older exporters write them: no UNITS lines
 // and no misc/info (inches, symbol sizes in mils), a panel step before the board's, a repeated
-// reference designator, a via in a pad, a via 0.01 mm from a pad, a drill that eda/data links
-// to a pin it does not lie on, a slot, metric symbols with float noise, a compressed member.
+// reference designator, toeprints without names, a via in a pad, a via 0.01 mm from a pad, a
+// drill that eda/data links to a pin it does not lie on, a slot, metric symbols with float
+// noise, a compressed member.
 #include <archive.h>
 #include <archive_entry.h>
 #include <gtest/gtest.h>
@@ -117,7 +118,8 @@ PIN 1 S -0.05 0 0 U U
 PIN 2 S 0.05 0 0 U U
 )";
 
-const char* const kBottomComponents = "CMP 0 4.0 2.0 0 M U1 IC\nTOP 0 4.0 2.0 0 M 0 0 1\n";
+// Written without toeprint names, as older revisions do: the pin's number from 1.
+const char* const kBottomComponents = "CMP 0 4.0 2.0 0 M U1 IC\nTOP 0 4.0 2.0 0 M 0 0\n";
 
 // Unix compress, as ODB++ allows for any member (`features.Z`).
 std::string Compress(const std::string& bytes) {
@@ -190,6 +192,7 @@ TEST(OdbppRecords, OlderExportersJobFollowsTheRules) {
     // The bottom side: its outer copper layer, copper on the bottom only.
     EXPECT_EQ(StyleOf(design, 3, 0).name, "SMD Rect 1.27");
     EXPECT_TRUE(design.components[3].bottomSide);
+    EXPECT_EQ(design.components[3].pads[0].number, "1");
     EXPECT_TRUE(design.components[3].pads[0].onBottom);
     EXPECT_FALSE(design.components[3].pads[0].onTop);
     // Properties by name, the first value kept; no text styles.
