@@ -157,6 +157,16 @@ PadSymbol PinSymbol(const PinOutline& pin) {
     return s;
 }
 
+// Whether a components file holds a CMP record (not only "# CMP 0" comments).
+bool HasComponentRecord(std::string_view text) {
+    LineCursor lines(text);
+    std::string_view line;
+    while (lines.Next(line))
+        if (line.starts_with("CMP") && (line.size() == 3 || line[3] == ' ' || line[3] == '\t'))
+            return true;
+    return false;
+}
+
 class Builder {
   public:
     Builder(const JobFiles& files, const std::string& jobName, ReadError& error)
@@ -244,7 +254,7 @@ bool Builder::ChooseStep(std::vector<ComponentRecord>& top, std::vector<Componen
         bool any = false;
         for (const char* side : {"comp_+_top", "comp_+_bot"}) {
             const std::string* text = files_.Find(base + side + "/components");
-            if (text && text->find("CMP ") != std::string::npos) any = true;
+            if (text && HasComponentRecord(*text)) any = true;
         }
         if (!any) continue;
         const std::string* header = files_.Find("steps/" + step + "/stephdr");

@@ -95,6 +95,12 @@ TEST_F(OdbppBadInput, JobsWithoutMatrixOrComponentsAreRefused) {
     for (const auto& m : members_)
         if (m.path.find("/components") == std::string::npos) noComponents.push_back(m);
     ExpectRefused(noComponents, ArchiveKind::Zip, "holds no components");
+    // Component files holding only comments (found by fuzzing: a "# CMP 0" line made the step
+    // count as one with components).
+    auto commentsOnly = members_;
+    for (auto& m : commentsOnly)
+        if (m.path.find("/components") != std::string::npos) m.bytes = "UNITS=MM\n# CMP 0\n#\n";
+    ExpectRefused(commentsOnly, ArchiveKind::Tgz, "holds no components");
     // Broken records: the member and the line.
     auto broken = members_;
     JobMember* top = boards::test::FindMember(broken, "odb/steps/stp/layers/comp_+_top/components");
