@@ -86,13 +86,7 @@ bool ParseComponents(std::string_view text, Units defaultUnits, std::vector<Comp
                 return fail("malformed TOP record");
             t.position.x *= scale;
             t.position.y *= scale;
-            // Without a toeprint name (older revisions), the pin's number from 1.
-            if (f.count >= 9) {
-                t.name = f.field[8];
-            } else {
-                out.back().generatedNames.push_back(std::to_string(t.pin + 1));
-                t.name = out.back().generatedNames.back();
-            }
+            if (f.count >= 9) t.name = f.field[8];  // older revisions may leave it out
             out.back().toeprints.push_back(t);
         } else if (IsRecord(line, "PRP")) {
             if (out.empty()) continue;  // properties of the layer itself

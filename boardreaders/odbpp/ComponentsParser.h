@@ -3,7 +3,6 @@
 // toeprints (TOP), in millimetres with y up as in the file.
 #pragma once
 
-#include <deque>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -19,7 +18,7 @@ struct Toeprint {
     Point position;
     double rotation = 0;  // degrees clockwise
     bool mirror = false;
-    std::string_view name;  // the pin's name, "1", "A3"
+    std::string_view name;  // the pin's name, "1", "A3"; empty when the record has none
 };
 
 struct ComponentRecord {
@@ -32,7 +31,6 @@ struct ComponentRecord {
     std::vector<std::pair<std::string_view, std::string_view>> properties;  // file order
     std::vector<Toeprint> toeprints;
     int line = 0;
-    std::deque<std::string> generatedNames;  // toeprint names made up where the file has none
 };
 
 bool ParseComponents(std::string_view text, Units defaultUnits, std::vector<ComponentRecord>& out,

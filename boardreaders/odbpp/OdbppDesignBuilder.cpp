@@ -432,7 +432,8 @@ bool Builder::AddComponents(const std::vector<ComponentRecord>& records, bool bo
             if (name.size() > kMaxStyleName) name.resize(kMaxStyleName);
             Pad out;
             if (shaped || holeMm > 0) out.padStyle = StyleFor(name, symbol, holeMm, type, design);
-            out.number = std::string(t.name);
+            // Without a toeprint name, the pin's number from 1.
+            out.number = t.name.empty() ? std::to_string(t.pin + 1) : std::string(t.name);
             out.position = ToDesign(pad ? pad->position : t.position);
             out.rotation = -(pad ? pad->rotation : t.rotation);
             out.onTop = !bottom || holeMm > 0;
