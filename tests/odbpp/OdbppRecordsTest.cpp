@@ -206,6 +206,28 @@ TEST(OdbppRecords, OlderExportersJobFollowsTheRules) {
     EXPECT_EQ(design.boardOutline.size(), 4u);
 }
 
+TEST(OdbppRecords, ToeprintsWithoutNamesOfManyComponents) {
+    // Enough components that their records are moved while read (found by fuzzing: the made-up
+    // names once pointed into records left behind).
+    auto members = SmallJob();
+    std::string bottom;
+    for (int i = 0; i < 100; ++i)
+        bottom += "CMP 0 4.0 2.0 0 M U" + std::to_string(i) + " IC\nTOP 0 4.0 2.0 0 M 0 0\n" +
+                  "TOP 1 4.0 2.0 0 M 0 0\n";
+    members[4] = {"job/steps/pcb/layers/comp_+_bot/components", bottom};
+    Design design;
+    ReadError error;
+    ASSERT_TRUE(boards::ParseOdbppJob(boards::test::WriteArchive(members, ArchiveKind::Tar),
+                                      "many.tar", design, error))
+        << error.ToString();
+    ASSERT_EQ(design.components.size(), 103u);
+    for (std::size_t i = 3; i < design.components.size(); ++i) {
+        ASSERT_EQ(design.components[i].pads.size(), 2u);
+        EXPECT_EQ(design.components[i].pads[0].number, "1");
+        EXPECT_EQ(design.components[i].pads[1].number, "2");
+    }
+}
+
 TEST(OdbppRecords, MiscInfoUnitsApplyToFilesWithoutTheirOwn) {
     auto members = SmallJob();
     members.push_back({"job/misc/info", "JOB_NAME=x\nUNITS=MM\n"});
