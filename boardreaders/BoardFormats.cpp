@@ -10,6 +10,7 @@
 #include "ipc2581/Ipc2581Format.h"
 #include "json/JsonFormat.h"
 #include "kicad/KicadFormat.h"
+#include "odbpp/OdbppFormat.h"
 
 namespace boards {
 namespace {
@@ -19,9 +20,11 @@ const std::vector<const BoardFormat*>& Registry() {
     static const JsonFormat json;
     static const KicadFormat kicad;
     static const Ipc2581Format ipc2581;
+    static const OdbppFormat odbpp;
     static const EagleFormat eagle;
     static const AltiumFormat altium;
-    static const std::vector<const BoardFormat*> all = {&json, &kicad, &ipc2581, &eagle, &altium};
+    static const std::vector<const BoardFormat*> all = {&json,  &kicad, &ipc2581,
+                                                        &odbpp, &eagle, &altium};
     return all;
 }
 

@@ -5,10 +5,8 @@
 namespace pcbhost {
 
 inline constexpr const char* kCommandLineHelp =
-    "usage: pcbhost [--headless] [--kicad] DESIGN
-"
-    "       pcbhost [--headless] --kicad
-"
+    "usage: pcbhost [--headless] [--kicad] DESIGN\n"
+    "       pcbhost [--headless] --kicad\n"
     "       pcbhost --help | --version\n"
     "\n"
     "Opens a design file, serves it to libDbx32 on the socket pcb.sock in\n"

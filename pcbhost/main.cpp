@@ -42,10 +42,8 @@ bool HasDisplay() {
 
 int Usage() {
     std::fputs(
-        "usage: pcbhost [--headless] [--kicad] DESIGN
-"
-        "       pcbhost [--headless] --kicad        (the board KiCad has open)
-",
+        "usage: pcbhost [--headless] [--kicad] DESIGN\n"
+        "       pcbhost [--headless] --kicad        (the board KiCad has open)\n",
         stderr);
     return 2;
 }
