@@ -28,14 +28,16 @@ struct Export {
     std::string compression;  // "tgz", "zip" or "none" (a folder)
 };
 
-// Runs kicad-cli with KiCad 9's libraries and data and a private home; false on any failure.
+// Runs kicad-cli with KiCad 9's libraries and data and a private home and temporary folder (two
+// exports at once through one temporary folder gave archives without their matrix); false on
+// any failure.
 bool RunKicadCli(const std::string& board, const Export& e, const std::string& output,
                  const std::string& home, std::string& log) {
-    const std::string command = "env HOME='" + home + "' LD_LIBRARY_PATH='" + kKicad9 +
-                                "/usr/lib/x86_64-linux-gnu' KICAD_STOCK_DATA_HOME='" + kKicad9 +
-                                "/usr/share/kicad' '" + kCli + "' pcb export odb --units " +
-                                e.units + " --compression " + e.compression + " -o '" + output +
-                                "' '" + board + "' > '" + home + "/log.txt' 2>&1";
+    const std::string command =
+        "env HOME='" + home + "' TMPDIR='" + home + "/tmp' LD_LIBRARY_PATH='" + kKicad9 +
+        "/usr/lib/x86_64-linux-gnu' KICAD_STOCK_DATA_HOME='" + kKicad9 + "/usr/share/kicad' '" +
+        kCli + "' pcb export odb --units " + e.units + " --compression " + e.compression + " -o '" +
+        output + "' '" + board + "' > '" + home + "/log.txt' 2>&1";
     const int status = std::system(command.c_str());
     log = command;
     return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0 && fs::exists(output);
@@ -48,7 +50,7 @@ class OdbppKicadExports : public ::testing::Test {
             GTEST_SKIP() << "KiCad 9 is not unpacked in " << kKicad9
                          << " (scripts/install-kicad9): its ODB++ export cannot be checked";
         folder_ = boards::test::TemporaryFolder("kicad9");
-        fs::create_directories(folder_ + "/home");
+        fs::create_directories(folder_ + "/home/tmp");
     }
     void TearDown() override {
         if (!folder_.empty()) fs::remove_all(folder_);
