@@ -5,12 +5,12 @@
 
 #include "FileHead.h"
 #include "RegularFile.h"
-#include "altium/AltiumFormat.h"
 #include "eagle/EagleFormat.h"
 #include "ipc2581/Ipc2581Format.h"
 #include "json/JsonFormat.h"
 #include "kicad/KicadFormat.h"
 #include "odbpp/OdbppFormat.h"
+#include "pcbdoc/PcbDocFormat.h"
 
 namespace boards {
 namespace {
@@ -22,9 +22,9 @@ const std::vector<const BoardFormat*>& Registry() {
     static const Ipc2581Format ipc2581;
     static const OdbppFormat odbpp;
     static const EagleFormat eagle;
-    static const AltiumFormat altium;
+    static const PcbDocFormat pcbdoc;
     static const std::vector<const BoardFormat*> all = {&json,  &kicad, &ipc2581,
-                                                        &odbpp, &eagle, &altium};
+                                                        &odbpp, &eagle, &pcbdoc};
     return all;
 }
 

@@ -13,7 +13,7 @@ inline constexpr const char* kCommandLineHelp =
     "$XDG_RUNTIME_DIR/dbx/ (or /tmp/dbx-UID/), prints one line per highlight request\n"
     "and reloads the file when it changes. DESIGN is a KiCad board (.kicad_pcb),\n"
     "an IPC-2581 file (.xml, .cvg), an ODB++ job (.tgz, .tar.gz, .tar, .zip or a\n"
-    "directory), an Eagle board (.brd), an Altium PCB document (.PcbDoc) or a JSON\n"
+    "directory), an Eagle board (.brd), a PcbDoc PCB document (.PcbDoc) or a JSON\n"
     "design (.json); its format is known by its content, whatever its name.\n"
     "\n"
     "  -h, --help         print this help and exit\n"
