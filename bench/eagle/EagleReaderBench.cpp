@@ -3,39 +3,23 @@
 // time, on the two real boards and on a generated panel of hundreds of renamed copies of the
 // ItsyBitsy M0 board; prints the process's peak memory after each, to show it follows the design
 // rather than the file.
-#include <sys/resource.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
-#include "SnapshotBuilder.h"
-#include "boardreaders/eagle/EagleReader.h"
+#include "ReaderMeasurement.h"
+#include "boardreaders/eagle/EagleFormat.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double CpuMilliseconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-long PeakRssMiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
+bool Measure(const std::string& label, const std::string& path, int runs) {
+    static const boards::EagleFormat format;
+    return bench::MeasureReader(format, label, path, runs);
 }
 
 std::string ReadWhole(const std::string& path) {
@@ -74,55 +58,6 @@ bool WritePanel(const std::string& board, int copies, const std::string& path) {
             "<signal name=\"", "<signal name=\"P" + std::to_string(k) + "_");
     out << board.substr(signalsEnd);
     return static_cast<bool>(out);
-}
-
-// Best of `runs`: parsing bytes already in memory, and file to served snapshot.
-bool Measure(const std::string& label, const std::string& path, int runs) {
-    size_t fileBytes = 0, components = 0, pads = 0, snapshotBytes = 0;
-    double bestParse = 1e300, bestParseCpu = 1e300, bestServed = 1e300;
-    // From the file first, while the process holds no copy of it: the peak memory then is the
-    // reader's.
-    const long peakBefore = PeakRssMiB();
-    for (int run = 0; run < runs; ++run) {
-        boards::Design served;
-        boards::ReadError error;
-        const auto start = Clock::now();
-        if (!boards::ReadEagleBoard(path, served, error)) {
-            std::printf("%s: %s\n", label.c_str(), error.ToString().c_str());
-            return false;
-        }
-        snapshotBytes = pcbhost::SnapshotBuilder::Build(served, 1).size();
-        bestServed = std::min(bestServed, MillisecondsSince(start));
-    }
-    const long peakServed = PeakRssMiB();
-    {
-        const std::string bytes = ReadWhole(path);
-        fileBytes = bytes.size();
-        for (int run = 0; run < runs; ++run) {
-            boards::Design design;
-            boards::ReadError error;
-            const double cpu = CpuMilliseconds();
-            const auto start = Clock::now();
-            if (!boards::ParseEagleBoard(bytes, path, design, error)) {
-                std::printf("%s: %s\n", label.c_str(), error.ToString().c_str());
-                return false;
-            }
-            bestParse = std::min(bestParse, MillisecondsSince(start));
-            bestParseCpu = std::min(bestParseCpu, CpuMilliseconds() - cpu);
-            components = design.components.size();
-            pads = 0;
-            for (const auto& c : design.components) pads += c.pads.size();
-        }
-    }
-    const double megabytes = fileBytes / 1e6;
-    std::printf(
-        "%-28s %6.1f MB %6zu components %7zu pads  parse %7.1f ms = %4.0f MB/s (CPU %7.1f ms = "
-        "%4.0f MB/s)  file to served snapshot (%zu bytes) %7.1f ms  peak RSS %ld MiB reading the "
-        "file (%ld before)\n",
-        label.c_str(), megabytes, components, pads, bestParse, megabytes / (bestParse / 1e3),
-        bestParseCpu, megabytes / (bestParseCpu / 1e3), snapshotBytes, bestServed, peakServed,
-        peakBefore);
-    return true;
 }
 
 }  // namespace

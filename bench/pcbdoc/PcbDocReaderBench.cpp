@@ -2,87 +2,28 @@
 // Times the PcbDoc PCB document reader: parse throughput (MB/s of the file, wall clock and CPU)
 // and file-to-served-design time, on the real board of tests/pcbdoc/data and on a generated
 // board of 10,000 components and 80,000 pads; prints the process's peak memory after each.
-#include <sys/resource.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "PcbDocTestFiles.h"
-#include "SnapshotBuilder.h"
-#include "boardreaders/pcbdoc/PcbDocReader.h"
+#include "ReaderMeasurement.h"
+#include "boardreaders/pcbdoc/PcbDocFormat.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using namespace boards::pcbdoc::test;
-
-double MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double CpuMilliseconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-long PeakRssMiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
-}
-
 bool Measure(const std::string& label, const std::string& path, int runs) {
-    std::size_t fileBytes = 0, components = 0, pads = 0, snapshotBytes = 0;
-    double bestParse = 1e300, bestParseCpu = 1e300, bestServed = 1e300;
-    const long peakBefore = PeakRssMiB();
-    for (int run = 0; run < runs; ++run) {
-        boards::Design served;
-        boards::ReadError error;
-        const auto start = Clock::now();
-        if (!boards::ReadPcbDocBoard(path, served, error)) {
-            std::printf("%s: %s\n", label.c_str(), error.ToString().c_str());
-            return false;
-        }
-        snapshotBytes = pcbhost::SnapshotBuilder::Build(served, 1).size();
-        bestServed = std::min(bestServed, MillisecondsSince(start));
-    }
-    const long peakServed = PeakRssMiB();
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    const std::string bytes = buffer.str();
-    fileBytes = bytes.size();
-    for (int run = 0; run < runs; ++run) {
-        boards::Design design;
-        boards::ReadError error;
-        const double cpu = CpuMilliseconds();
-        const auto start = Clock::now();
-        if (!boards::ParsePcbDocBoard(bytes, path, design, error)) return false;
-        bestParse = std::min(bestParse, MillisecondsSince(start));
-        bestParseCpu = std::min(bestParseCpu, CpuMilliseconds() - cpu);
-        components = design.components.size();
-        pads = 0;
-        for (const auto& c : design.components) pads += c.pads.size();
-    }
-    const double megabytes = fileBytes / 1e6;
-    std::printf(
-        "%-24s %6.1f MB %6zu components %7zu pads  parse %7.2f ms = %5.0f MB/s (CPU %7.2f ms = "
-        "%5.0f MB/s)  file to served snapshot (%zu bytes) %7.2f ms  peak RSS %ld MiB reading the "
-        "file (%ld before)\n",
-        label.c_str(), megabytes, components, pads, bestParse, megabytes / (bestParse / 1e3),
-        bestParseCpu, megabytes / (bestParseCpu / 1e3), snapshotBytes, bestServed, peakServed,
-        peakBefore);
-    return true;
+    static const boards::PcbDocFormat format;
+    return bench::MeasureReader(format, label, path, runs);
 }
+
+using namespace boards::pcbdoc::test;
 
 // A board of `count` components of eight pads each, with designator and comment texts,
 // parameters and overlay tracks, as PcbDoc lays out its streams.
