@@ -92,6 +92,9 @@ struct Design {
     std::vector<Component> components;  // walk order
     std::vector<Segment> boardOutline;  // arcs and circles as segments
     bool hasGeometry = false;
+    // What the reader chose that the user should be told (which step of a job holding several),
+    // or empty.
+    std::string readNote;
 };
 
 }  // namespace boards

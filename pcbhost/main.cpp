@@ -180,6 +180,7 @@ int main(int argc, char** argv) {
     pcbhost::SignalShutdown::SetSocketPath(*socketPath);
     out.Write("serving " + designPath + " (" + std::to_string(design->components.size()) +
               " components) on " + *socketPath);
+    if (!design->readNote.empty()) out.Write("note " + designPath + ": " + design->readNote);
 
     watcher.SetOnChanged([&] {
         auto reloaded = std::make_shared<pcbhost::Design>();
@@ -199,6 +200,8 @@ int main(int argc, char** argv) {
 #endif
         out.Write("reloaded " + designPath + " (" + std::to_string(reloaded->components.size()) +
                   " components)");
+        if (!reloaded->readNote.empty())
+            out.Write("note " + designPath + ": " + reloaded->readNote);
     });
 
     const int rc = app->exec();

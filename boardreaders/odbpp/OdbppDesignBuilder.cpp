@@ -517,6 +517,12 @@ bool Builder::Run(Design& out, BuildResult& result) {
             design.boardOutline.push_back({ToDesign(s.a), ToDesign(s.b), 0.1});
     }
     result.step = stepName_;
+    if (matrix_.steps.size() > 1) {
+        std::string names;
+        for (const auto& step : matrix_.steps) names += (names.empty() ? "" : ", ") + step.second;
+        design.readNote = "read step " + stepName_ + ", the one holding the components, of " +
+                          std::to_string(matrix_.steps.size()) + " steps (" + names + ")";
+    }
     out = std::move(design);
     return true;
 }

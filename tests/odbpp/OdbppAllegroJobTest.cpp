@@ -91,6 +91,7 @@ TEST(OdbppAllegroJob, FiguresInEveryFormAJobComesIn) {
     ASSERT_TRUE(boards::ParseOdbppJob(zip, "in-memory.zip", design, error, {}, &step))
         << error.ToString();
     EXPECT_EQ(step, "STP");
+    EXPECT_EQ(design.readNote, "") << "a job of one step needs no word on it";
     EXPECT_EQ(design.components.size(), 133u);
     std::filesystem::remove_all(folder);
 }

@@ -170,6 +170,8 @@ TEST(OdbppRecords, OlderExportersJobFollowsTheRules) {
                                       "small.zip", design, error, {}, &step))
         << error.ToString();
     EXPECT_EQ(step, "PCB");  // the panel repeats it
+    EXPECT_EQ(design.readNote,
+              "read step PCB, the one holding the components, of 2 steps (PANEL, PCB)");
     ASSERT_EQ(design.components.size(), 4u);
     EXPECT_EQ(design.components[0].refDes, "R1");
     EXPECT_EQ(design.components[2].refDes, "R1");  // repeated, both kept
