@@ -75,17 +75,12 @@ const BoardFormat* BoardFormats::Find(const std::string& path, ReadError& error)
             return nullptr;
         }
         head.resize(FileProbe::kHeadBytes);
-        std::size_t size = 0;
-        while (size < head.size()) {
-            const long n = file.Read(head.data() + size, head.size() - size, &reason);
-            if (n < 0) {
-                error = {path, 0, reason};
-                return nullptr;
-            }
-            if (n == 0) break;
-            size += std::size_t(n);
+        const long size = file.Fill(head.data(), head.size(), &reason);
+        if (size < 0) {
+            error = {path, 0, reason};
+            return nullptr;
         }
-        head.resize(size);
+        head.resize(std::size_t(size));
         probe.head = head;
     }
     for (const BoardFormat* format : All())

@@ -75,6 +75,17 @@ long RegularFile::Read(char* buffer, std::size_t capacity, std::string* reason) 
     }
 }
 
+long RegularFile::Fill(char* buffer, std::size_t capacity, std::string* reason) {
+    std::size_t size = 0;
+    while (size < capacity) {
+        const long n = Read(buffer + size, capacity - size, reason);
+        if (n < 0) return -1;
+        if (n == 0) break;
+        size += std::size_t(n);
+    }
+    return long(size);
+}
+
 bool RegularFile::ReadAll(std::string* bytes, std::string* reason) {
     bytes->clear();
     bytes->reserve(std::size_t(size_));

@@ -25,6 +25,9 @@ class RegularFile {
     bool ReadAll(std::string* bytes, std::string* reason);
     // Reads at most `capacity` bytes; 0 at the end, -1 on an error or past the limit.
     long Read(char* buffer, std::size_t capacity, std::string* reason);
+    // Reads until `capacity` bytes are in or the file ends; fewer than `capacity` only at the
+    // end, -1 on an error or past the limit.
+    long Fill(char* buffer, std::size_t capacity, std::string* reason);
 
     uint64_t size() const { return size_; }
 

@@ -48,13 +48,8 @@ std::optional<size_t> DesignFileWatcher::ContentHash() const {
     QByteArray chunk(1 << 20, Qt::Uninitialized);
     size_t hash = 0;
     for (;;) {
-        qint64 filled = 0;
-        while (filled < chunk.size()) {
-            const long n = file.Read(chunk.data() + filled, size_t(chunk.size() - filled), &reason);
-            if (n < 0) return qHash(StatusStamp() + QByteArray::fromStdString(reason));
-            if (n == 0) break;
-            filled += n;
-        }
+        const long filled = file.Fill(chunk.data(), size_t(chunk.size()), &reason);
+        if (filled < 0) return qHash(StatusStamp() + QByteArray::fromStdString(reason));
         hash = qHashBits(chunk.constData(), size_t(filled), hash);
         if (filled < chunk.size()) return hash;
     }

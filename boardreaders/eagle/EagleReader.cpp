@@ -167,16 +167,12 @@ bool ReadEagleBoard(const std::string& path, Design& out, ReadError& error) {
                 readError = ReadError{path, 0, "out of memory"};
                 return false;
             }
-            size_t size = 0;
-            while (size < kChunkBytes) {
-                const long n = file.Read(buffer + size, kChunkBytes - size, &reason);
-                if (n < 0) {
-                    readError = ReadError{path, 0, reason};
-                    return false;
-                }
-                if (n == 0) break;
-                size += size_t(n);
+            const long filled = file.Fill(buffer, kChunkBytes, &reason);
+            if (filled < 0) {
+                readError = ReadError{path, 0, reason};
+                return false;
             }
+            const size_t size = size_t(filled);
             if (first) {
                 first = false;
                 const std::string why = NotEagleReason(std::string_view(buffer, size));

@@ -85,16 +85,12 @@ bool ReadIpc2581Board(const std::string& path, Design& out, ReadError& error) {
                 readError = ReadError{path, 0, "out of memory"};
                 return false;
             }
-            size_t size = 0;
-            while (size < kChunkBytes) {
-                const long n = file.Read(buffer + size, kChunkBytes - size, &reason);
-                if (n < 0) {
-                    readError = ReadError{path, 0, reason};
-                    return false;
-                }
-                if (n == 0) break;
-                size += size_t(n);
+            const long filled = file.Fill(buffer, kChunkBytes, &reason);
+            if (filled < 0) {
+                readError = ReadError{path, 0, reason};
+                return false;
             }
+            const size_t size = size_t(filled);
             last = size < kChunkBytes;
             parsed = reader.ParseBuffer(size, last);
             return true;
